@@ -1,0 +1,42 @@
+#include "account/account.hpp"
+
+#include <ios>
+#include <utility>
+
+namespace teller {
+
+Account::Account(std::int32_t number, float openingBalance, std::string first, std::string last)
+    : accountNumber{number}, balance{openingBalance}, firstName{std::move(first)}, lastName{std::move(last)}
+{
+}
+
+float Account::getBalance() const noexcept
+{
+    return balance;
+}
+
+void Account::deposit(float amount) noexcept
+{
+    balance += amount;
+}
+
+float Account::withdraw(float amount) noexcept
+{
+    balance -= amount;
+    return balance;
+}
+
+void Account::printSummary(std::ostream& out, float lastAmount) const
+{
+    out << "\nBank Account Holder: " << firstName << ' ' << lastName
+        << "\nBank Account Number: " << accountNumber
+        << "\nBank Account Balance: $" << std::fixed;
+    out.precision(2);
+    out << balance << std::endl;
+    const float remaining = balance - lastAmount;
+    if (remaining < 0.0F) {
+        out << "***WARNING: This bank account is now on hold, and any outstanding checks will bounce.***\n\n";
+    }
+}
+
+}  // namespace teller

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <limits>
+#include <ostream>
+
+namespace teller {
+
+// Runs one whole dialogue: the opening questions, the deposits, the
+// withdrawals and the summary. Prompts go to out, complaints about bad
+// entries to err. Returns the exit status: 0 for a complete dialogue, 1 when
+// the input ended early or out could not be written.
+int runDialogue(std::istream& in, std::ostream& out, std::ostream& err);
+
+// The number of the prompt after n. It stays at the largest value rather than
+// overflowing, however many amounts a script feeds in.
+[[nodiscard]] constexpr std::int32_t nextPromptNumber(std::int32_t n) noexcept
+{
+    return n == std::numeric_limits<std::int32_t>::max() ? n : n + 1;
+}
+
+}  // namespace teller

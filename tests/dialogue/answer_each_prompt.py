@@ -1,0 +1,62 @@
+"""Drives teller through pipes the way a script or expect(1) would: each
+answer is written only after its prompt has arrived. If a prompt stayed in
+teller's buffer this would wait, so every wait has a deadline."""
+
+import os
+import select
+import subprocess
+import sys
+import time
+
+PROMPTS_AND_ANSWERS = [
+    ("Please enter an account number: ", "315"),
+    ("Please enter an initial balance: ", "100"),
+    ("Please enter your first and last name: ", "Alex Sample"),
+    ("Please enter an amount for deposit 1 (-1 to exit): $", "50"),
+    ("Please enter an amount for deposit 2 (-1 to exit): $", "-1"),
+    ("\nPlease enter an amount for withdrawl 1 (-1 to exit): $", "30"),
+    ("Please enter an amount for withdrawl 2 (-1 to exit): $", "500"),
+]
+SUMMARY = (
+    "\nBank Account Holder: Alex Sample\n"
+    "Bank Account Number: 315\n"
+    "Bank Account Balance: $120.00\n"
+    "***WARNING: This bank account is now on hold, and any outstanding checks will bounce.***\n\n"
+)
+DEADLINE_SECONDS = 10
+
+
+def read_until(stream, expected):
+    """Reads exactly len(expected) bytes, failing if they do not arrive in time."""
+    got = b""
+    stop = time.monotonic() + DEADLINE_SECONDS
+    while len(got) < len(expected):
+        left = stop - time.monotonic()
+        ready, _, _ = select.select([stream], [], [], max(left, 0))
+        if not ready:
+            sys.exit(f"no output within {DEADLINE_SECONDS}s; waiting for {expected!r}, got {got!r}")
+        chunk = os.read(stream.fileno(), len(expected) - len(got))
+        if not chunk:
+            sys.exit(f"output ended early; waiting for {expected!r}, got {got!r}")
+        got += chunk
+    if got != expected:
+        sys.exit(f"expected {expected!r}, got {got!r}")
+
+
+def main():
+    teller = subprocess.Popen([sys.argv[1]], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    for prompt, answer in PROMPTS_AND_ANSWERS:
+        read_until(teller.stdout, prompt.encode())
+        teller.stdin.write(f"{answer}\n".encode())
+        teller.stdin.flush()
+    read_until(teller.stdout, SUMMARY.encode())
+    teller.stdin.close()
+    if teller.stdout.read() != b"":
+        sys.exit("unexpected output after the summary")
+    status = teller.wait(DEADLINE_SECONDS)
+    if status != 0:
+        sys.exit(f"exit status {status}, expected 0")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,33 @@
+#!/bin/sh
+# Runs teller on one recorded session and compares its output byte for byte.
+# usage: run_teller.sh TELLER INPUT STDOUT STDERR STATUS
+#   INPUT "closed" runs teller with standard input closed;
+#   STDOUT "full" sends its output to /dev/full instead of comparing it.
+set -u
+teller=$1 input=$2 want_out=$3 want_err=$4 want_status=$5
+work=$(mktemp -d) || exit 1
+trap 'rm -rf "$work"' EXIT
+
+if [ "$want_out" = full ]; then
+    "$teller" <"$input" >/dev/full 2>"$work/err"
+elif [ "$input" = closed ]; then
+    "$teller" <&- >"$work/out" 2>"$work/err"
+else
+    "$teller" <"$input" >"$work/out" 2>"$work/err"
+fi
+status=$?
+
+failed=0
+if [ "$status" != "$want_status" ]; then
+    echo "exit status $status, expected $want_status"
+    failed=1
+fi
+if [ "$want_out" != full ] && ! cmp "$want_out" "$work/out"; then
+    echo "standard output differs:"; od -c "$work/out" | head -40
+    failed=1
+fi
+if ! cmp "$want_err" "$work/err"; then
+    echo "standard error differs:"; cat "$work/err"
+    failed=1
+fi
+exit $failed

@@ -1,0 +1,283 @@
+#include "dialogue/teller_dialogue.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <sstream>
+#include <stdexcept>
+#include <streambuf>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using teller::runDialogue;
+
+constexpr std::string_view holdWarning =
+    "***WARNING: This bank account is now on hold, and any outstanding checks will bounce.***\n\n";
+constexpr std::string_view earlyEnd = "teller: input ended before the dialogue was complete\n";
+constexpr const char* badAmount = "teller: expected an amount, such as 25.50 or -1\n";
+
+struct Outcome {
+    std::string out;
+    std::string err;
+    int status;
+};
+
+Outcome runWith(std::istream& in)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runDialogue(in, out, err);
+    return {out.str(), err.str(), status};
+}
+
+Outcome runWith(const std::string& input)
+{
+    std::istringstream in{input};
+    return runWith(in);
+}
+
+std::size_t count(std::string_view text, std::string_view part)
+{
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string_view::npos; at = text.find(part, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+std::string summary(std::string_view number, std::string_view balance, bool warns)
+{
+    std::string text{"\nBank Account Holder: Alex Sample\nBank Account Number: "};
+    text.append(number).append("\nBank Account Balance: $").append(balance).append("\n");
+    return warns ? text.append(holdWarning) : text;
+}
+
+// Names each case of a table after its own name field.
+template <typename Case>
+std::string caseName(const testing::TestParamInfo<Case>& test)
+{
+    return test.param.name;
+}
+
+bool endsWith(std::string_view text, std::string_view tail)
+{
+    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+TEST(Dialogue, TypicalRunIsWrittenByteForByte)
+{
+    const Outcome run = runWith("315\n100\nAlex Sample\n50\n-1\n30\n500\n");
+    EXPECT_EQ(run.out,
+              "Please enter an account number: "
+              "Please enter an initial balance: "
+              "Please enter your first and last name: "
+              "Please enter an amount for deposit 1 (-1 to exit): $"
+              "Please enter an amount for deposit 2 (-1 to exit): $"
+              "\n"
+              "Please enter an amount for withdrawl 1 (-1 to exit): $"
+              "Please enter an amount for withdrawl 2 (-1 to exit): $"
+              + summary("315", "120.00", true));
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+}
+
+struct PhaseCase {
+    const char* name;
+    const char* input;
+    const char* number;
+    const char* balance;
+    bool warns;
+    std::size_t depositPrompts;
+    std::size_t withdrawalPrompts;
+};
+
+class DialoguePhases : public testing::TestWithParam<PhaseCase> {};
+
+TEST_P(DialoguePhases, EndsWithTheExpectedSummary)
+{
+    const PhaseCase& c = GetParam();
+    const Outcome run = runWith(c.input);
+    EXPECT_TRUE(endsWith(run.out, summary(c.number, c.balance, c.warns))) << run.out;
+    EXPECT_EQ(count(run.out, "for deposit "), c.depositPrompts);
+    EXPECT_EQ(count(run.out, "for withdrawl "), c.withdrawalPrompts);
+    EXPECT_EQ(count(run.out, "Please enter an amount for deposit " + std::to_string(c.depositPrompts) + " "), 1U);
+    EXPECT_EQ(count(run.out, "Please enter an amount for withdrawl " + std::to_string(c.withdrawalPrompts) + " "),
+              1U);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DialoguePhases,
+    testing::Values(
+        PhaseCase{"NoDepositsGoesStraightToWithdrawals", "1 10 Alex Sample -1 -1", "1", "10.00", false, 1, 1},
+        PhaseCase{"ZeroAmountsAdvanceTheCounters", "1 10 Alex Sample 0 0 -1 0 0 0 -1", "1", "10.00", false, 3, 4},
+        PhaseCase{"NegativeDepositLowersTheBalance", "1 10 Alex Sample -20 -1 -1", "1", "-10.00", true, 2, 1},
+        PhaseCase{"NegativeWithdrawalRaisesTheBalance", "1 10 Alex Sample -1 -5 -1", "1", "15.00", false, 1, 2},
+        PhaseCase{"MinusOnePointFiveIsADeposit", "1 10 Alex Sample -1.5 -1 -1", "1", "8.50", false, 2, 1},
+        PhaseCase{"MinusOneSpelledOtherwiseEndsAPhase", "1 10 Alex Sample -1.0 -1e0", "1", "10.00", false, 1, 1},
+        PhaseCase{"NearlyMinusOneRoundsToMinusOne", "1 10 Alex Sample -0.9999999999 -1 ", "1", "10.00", false, 1, 1},
+        PhaseCase{"WithdrawingEverythingIsAllowed", "1 100 Alex Sample -1 100 0.01", "1", "0.00", true, 1, 2},
+        PhaseCase{"OverdraftStopsWithoutWithdrawing", "1 100 Alex Sample 5 -1 30 500 20", "1", "75.00", true, 2, 2},
+        PhaseCase{"NegativeBalanceRefusesEvenZero", "1 -50 Alex Sample -1 0", "1", "-50.00", true, 1, 1},
+        PhaseCase{"NegativeBalanceWarnsAfterMinusOne", "1 -50 Alex Sample -1 -1", "1", "-50.00", true, 1, 1},
+        PhaseCase{"LeadingZerosAreDropped", "0042 1 Alex Sample -1 -1", "42", "1.00", false, 1, 1},
+        PhaseCase{"NegativeAccountNumber", "-7 1 Alex Sample -1 -1", "-7", "1.00", false, 1, 1},
+        PhaseCase{"FractionalNumberFeedsTheBalance", "12.5\nAlex Sample -1 -1", "12", "0.50", false, 1, 1},
+        PhaseCase{"AnswersSplitOverLines", "\n\n315\n  100  \n\tAlex\nSample\n-1\n-1\n", "315", "100.00", false, 1,
+                  1}),
+    caseName<PhaseCase>);
+
+TEST(Dialogue, OpeningAnswersOnOneLineStillWriteEveryPrompt)
+{
+    const Outcome run = runWith("315 100 Alex Sample\n-1\n-1\n");
+    EXPECT_EQ(run.out.substr(0, run.out.find("Please enter an amount")),
+              "Please enter an account number: Please enter an initial balance: "
+              "Please enter your first and last name: ");
+}
+
+struct BadEntryCase {
+    const char* name;
+    const char* input;
+    const char* refusal;
+    const char* repeatedPrompt;
+    const char* balance;
+};
+
+class DialogueBadEntries : public testing::TestWithParam<BadEntryCase> {};
+
+TEST_P(DialogueBadEntries, AreRefusedAndAskedAgain)
+{
+    const BadEntryCase& c = GetParam();
+    const Outcome run = runWith(c.input);
+    EXPECT_EQ(run.err, c.refusal);
+    EXPECT_EQ(count(run.out, c.repeatedPrompt), 2U) << run.out;
+    EXPECT_TRUE(endsWith(run.out, summary("7", c.balance, false))) << run.out;
+    EXPECT_EQ(run.status, 0);
+}
+
+constexpr const char* badNumber =
+    "teller: expected an account number, a whole number from -2147483648 to 2147483647\n";
+constexpr const char* badBalance = "teller: expected an initial balance, such as 100 or 25.50\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DialogueBadEntries,
+    testing::Values(
+        BadEntryCase{"WordForAccountNumber", "abc 9\n7 5 Alex Sample -1 -1", badNumber, "account number: ", "5.00"},
+        BadEntryCase{"AccountNumberOutOfRange", "99999999999\n7 5 Alex Sample -1 -1", badNumber, "account number: ",
+                     "5.00"},
+        BadEntryCase{"DollarSignBeforeBalance", "7 $5\n5 Alex Sample -1 -1", badBalance, "initial balance: ", "5.00"},
+        BadEntryCase{"LoneMinusForDeposit", "7 5 Alex Sample -\n2 -1 -1", badAmount, "deposit 1 ", "7.00"},
+        BadEntryCase{"DepositTooLargeForAnAmount", "7 5 Alex Sample 1e39\n-1 -1", badAmount, "deposit 1 ",
+                     "5.00"},
+        BadEntryCase{"RestOfRefusedLineIsDropped", "7 5 Alex Sample x 50\n1 -1 -1", badAmount, "deposit 1 ",
+                     "6.00"},
+        BadEntryCase{"ThirdNameWordIsADepositEntry", "7 5 Alex Sample Extra\n-1 -1", badAmount, "deposit 1 ",
+                     "5.00"},
+        BadEntryCase{"WordForWithdrawal", "7 5 Alex Sample -1 2 abc\n-1", badAmount, "withdrawl 2 ", "3.00"}),
+    caseName<BadEntryCase>);
+
+struct EarlyEndCase {
+    const char* name;
+    const char* input;
+    const char* tail;
+    std::size_t prompts;
+};
+
+class DialogueEarlyEnd : public testing::TestWithParam<EarlyEndCase> {};
+
+TEST_P(DialogueEarlyEnd, StopsPromptingAndFails)
+{
+    const EarlyEndCase& c = GetParam();
+    const Outcome run = runWith(c.input);
+    EXPECT_TRUE(endsWith(run.out, c.tail)) << run.out;
+    EXPECT_EQ(count(run.out, "Please enter"), c.prompts) << run.out;
+    EXPECT_TRUE(endsWith(run.err, earlyEnd)) << run.err;
+    EXPECT_EQ(run.status, 1);
+}
+
+const std::string depositSummary = summary("7", "15.00", false);
+const std::string withdrawalSummary = summary("7", "8.00", false);
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DialogueEarlyEnd,
+    testing::Values(EarlyEndCase{"NoInputAtAll", "", "number: ", 1},
+                    EarlyEndCase{"OnlyBlanks", " \n\t\n", "number: ", 1},
+                    EarlyEndCase{"AfterAccountNumber", "7\n", "balance: ", 2},
+                    EarlyEndCase{"InsideTheName", "7 5 Alex", "name: ", 3},
+                    EarlyEndCase{"InDepositPhase", "7 5 Alex Sample 10\n", depositSummary.c_str(), 5},
+                    EarlyEndCase{"InWithdrawalPhase", "7 15 Alex Sample -1 7", withdrawalSummary.c_str(), 6},
+                    EarlyEndCase{"RightAfterARefusedEntry", "7 5 Alex Sample 10 abc", depositSummary.c_str(), 5},
+                    EarlyEndCase{"AfterARefusedLine", "7 5 Alex Sample 10 abc\n", depositSummary.c_str(), 6}),
+    caseName<EarlyEndCase>);
+
+TEST(Dialogue, FinalMinusOneWithoutNewlineCompletesTheRun)
+{
+    const Outcome run = runWith("7 5 Alex Sample -1 -1");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+}
+
+TEST(Dialogue, EarlyEndSummaryWarnsAsAfterMinusOne)
+{
+    const Outcome run = runWith("7 5 Alex Sample -10\n");
+    EXPECT_TRUE(endsWith(run.out, summary("7", "-5.00", true))) << run.out;
+    EXPECT_EQ(run.status, 1);
+}
+
+// Serves its text, then fails the way a hung-up terminal or closed descriptor does.
+class FailingInput : public std::streambuf {
+public:
+    explicit FailingInput(std::string text) : text_{std::move(text)}
+    {
+        setg(text_.data(), text_.data(), text_.data() + text_.size());
+    }
+
+protected:
+    int_type underflow() override { throw std::runtime_error{"read error"}; }
+
+private:
+    std::string text_;
+};
+
+TEST(Dialogue, ReadErrorEndsTheDialogueLikeEndOfInput)
+{
+    for (const char* input : {"7 5 Alex Sample 10 ", "7 5 Alex Sample 10 x"}) {
+        FailingInput source{input};
+        std::istream in{&source};
+        const Outcome run = runWith(in);
+        EXPECT_TRUE(endsWith(run.out, summary("7", "15.00", false))) << input;
+        EXPECT_EQ(count(run.out, "deposit 2 "), 1U) << input;
+        EXPECT_TRUE(endsWith(run.err, earlyEnd)) << input;
+        EXPECT_EQ(run.status, 1);
+    }
+}
+
+// Accepts nothing, like a full disk.
+class FullOutput : public std::streambuf {
+protected:
+    int_type overflow(int_type /*unused*/) override { return traits_type::eof(); }
+};
+
+TEST(Dialogue, LostOutputIsReportedAsFailure)
+{
+    std::istringstream in{"7 5 Alex Sample -1 -1\n"};
+    FullOutput sink;
+    std::ostream out{&sink};
+    std::ostringstream err;
+    EXPECT_EQ(runDialogue(in, out, err), 1);
+    EXPECT_EQ(err.str().rfind("teller: write error", 0), 0U) << err.str();
+}
+
+TEST(PromptNumber, CountsUpAndStopsAtTheLargestValue)
+{
+    constexpr std::int32_t largest = std::numeric_limits<std::int32_t>::max();
+    EXPECT_EQ(teller::nextPromptNumber(1), 2);
+    EXPECT_EQ(teller::nextPromptNumber(largest - 1), largest);
+    EXPECT_EQ(teller::nextPromptNumber(largest), largest);
+}
+
+}  // namespace
