@@ -245,13 +245,18 @@ private:
 
 TEST(Dialogue, ReadErrorEndsTheDialogueLikeEndOfInput)
 {
-    for (const char* input : {"7 5 Alex Sample 10 ", "7 5 Alex Sample 10 x"}) {
+    struct Case {
+        const char* input;
+        std::string err;
+    };
+    for (const auto& [input, err] : {Case{"7 5 Alex Sample 10 ", std::string{earlyEnd}},
+                                     Case{"7 5 Alex Sample 10 x", badAmount + std::string{earlyEnd}}}) {
         FailingInput source{input};
         std::istream in{&source};
         const Outcome run = runWith(in);
         EXPECT_TRUE(endsWith(run.out, summary("7", "15.00", false))) << input;
         EXPECT_EQ(count(run.out, "deposit 2 "), 1U) << input;
-        EXPECT_TRUE(endsWith(run.err, earlyEnd)) << input;
+        EXPECT_EQ(run.err, err) << input;
         EXPECT_EQ(run.status, 1);
     }
 }
