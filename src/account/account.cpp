@@ -28,8 +28,7 @@ float Account::withdraw(float amount) noexcept
 
 void Account::printSummary(std::ostream& out, float lastAmount) const
 {
-    out << "\nBank Account Holder: " << firstName << ' ' << lastName
-        << "\nBank Account Number: " << accountNumber
+    out << "\nBank Account Holder: " << firstName << ' ' << lastName << "\nBank Account Number: " << accountNumber
         << "\nBank Account Balance: $" << std::fixed;
     out.precision(2);
     out << balance << std::endl;

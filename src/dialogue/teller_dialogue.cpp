@@ -16,8 +16,7 @@ namespace {
 
 constexpr float endOfPhase = -1.0F;
 
-constexpr std::string_view accountNumberExpected =
-    "an account number, a whole number from -2147483648 to 2147483647";
+constexpr std::string_view accountNumberExpected = "an account number, a whole number from -2147483648 to 2147483647";
 constexpr std::string_view balanceExpected = "an initial balance, such as 100 or 25.50";
 constexpr std::string_view amountExpected = "an amount, such as 25.50 or -1";
 

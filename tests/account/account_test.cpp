@@ -22,11 +22,10 @@ std::string summaryOf(const Account& account, float lastAmount)
 TEST(AccountSummary, WritesEveryLineExactly)
 {
     const Account account{315, 120.0F, "Alex", "Sample"};
-    EXPECT_EQ(summaryOf(account, 500.0F),
-              std::string{"\nBank Account Holder: Alex Sample\n"
-                          "Bank Account Number: 315\n"
-                          "Bank Account Balance: $120.00\n"}
-                  + holdWarning);
+    EXPECT_EQ(summaryOf(account, 500.0F), std::string{"\nBank Account Holder: Alex Sample\n"
+                                                      "Bank Account Number: 315\n"
+                                                      "Bank Account Balance: $120.00\n"}
+                                              + holdWarning);
 }
 
 struct SummaryCase {
@@ -43,25 +42,23 @@ class AccountSummaryTable : public testing::TestWithParam<SummaryCase> {};
 TEST_P(AccountSummaryTable, FormatsNumbersAndDecidesOnTheWarning)
 {
     const SummaryCase& c = GetParam();
-    const std::string expected = std::string{"\nBank Account Holder: Ann Lee\nBank Account Number: "}
-                                 + c.numberText + "\nBank Account Balance: $" + c.balanceText + "\n"
-                                 + (c.warns ? holdWarning : "");
+    const std::string expected = std::string{"\nBank Account Holder: Ann Lee\nBank Account Number: "} + c.numberText
+                                 + "\nBank Account Balance: $" + c.balanceText + "\n" + (c.warns ? holdWarning : "");
     EXPECT_EQ(summaryOf(Account{c.number, c.balance, "Ann", "Lee"}, c.lastAmount), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AccountSummaryTable,
-    testing::Values(SummaryCase{1, 0.0F, -1.0F, "1", "0.00", false},
-                    SummaryCase{1, 12.5F, -1.0F, "1", "12.50", false},
-                    SummaryCase{1, -3.5F, -5.0F, "1", "-3.50", false},
-                    SummaryCase{-42, 1.0F, -1.0F, "-42", "1.00", false},
-                    SummaryCase{1, 10000000.0F, -1.0F, "1", "10000000.00", false},
-                    SummaryCase{1, -50.0F, -1.0F, "1", "-50.00", true},
-                    SummaryCase{1, -0.5F, -1.0F, "1", "-0.50", false},
-                    SummaryCase{1, -1.0F, -1.0F, "1", "-1.00", false},
-                    SummaryCase{1, 100.0F, 100.0F, "1", "100.00", false},
-                    SummaryCase{1, 100.0F, 100.01F, "1", "100.00", true},
-                    SummaryCase{1, 0.0F, 0.01F, "1", "0.00", true}));
+INSTANTIATE_TEST_SUITE_P(Cases, AccountSummaryTable,
+                         testing::Values(SummaryCase{1, 0.0F, -1.0F, "1", "0.00", false},
+                                         SummaryCase{1, 12.5F, -1.0F, "1", "12.50", false},
+                                         SummaryCase{1, -3.5F, -5.0F, "1", "-3.50", false},
+                                         SummaryCase{-42, 1.0F, -1.0F, "-42", "1.00", false},
+                                         SummaryCase{1, 10000000.0F, -1.0F, "1", "10000000.00", false},
+                                         SummaryCase{1, -50.0F, -1.0F, "1", "-50.00", true},
+                                         SummaryCase{1, -0.5F, -1.0F, "1", "-0.50", false},
+                                         SummaryCase{1, -1.0F, -1.0F, "1", "-1.00", false},
+                                         SummaryCase{1, 100.0F, 100.0F, "1", "100.00", false},
+                                         SummaryCase{1, 100.0F, 100.01F, "1", "100.00", true},
+                                         SummaryCase{1, 0.0F, 0.01F, "1", "0.00", true}));
 
 TEST(AccountArithmetic, AppliesNegativeAndZeroAmountsUnchecked)
 {

@@ -79,7 +79,7 @@ TEST(Dialogue, TypicalRunIsWrittenByteForByte)
               "\n"
               "Please enter an amount for withdrawl 1 (-1 to exit): $"
               "Please enter an amount for withdrawl 2 (-1 to exit): $"
-              + summary("315", "120.00", true));
+                  + summary("315", "120.00", true));
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
 }
@@ -104,8 +104,7 @@ TEST_P(DialoguePhases, EndsWithTheExpectedSummary)
     EXPECT_EQ(count(run.out, "for deposit "), c.depositPrompts);
     EXPECT_EQ(count(run.out, "for withdrawl "), c.withdrawalPrompts);
     EXPECT_EQ(count(run.out, "Please enter an amount for deposit " + std::to_string(c.depositPrompts) + " "), 1U);
-    EXPECT_EQ(count(run.out, "Please enter an amount for withdrawl " + std::to_string(c.withdrawalPrompts) + " "),
-              1U);
+    EXPECT_EQ(count(run.out, "Please enter an amount for withdrawl " + std::to_string(c.withdrawalPrompts) + " "), 1U);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
 }
@@ -127,8 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
         PhaseCase{"LeadingZerosAreDropped", "0042 1 Alex Sample -1 -1", "42", "1.00", false, 1, 1},
         PhaseCase{"NegativeAccountNumber", "-7 1 Alex Sample -1 -1", "-7", "1.00", false, 1, 1},
         PhaseCase{"FractionalNumberFeedsTheBalance", "12.5\nAlex Sample -1 -1", "12", "0.50", false, 1, 1},
-        PhaseCase{"AnswersSplitOverLines", "\n\n315\n  100  \n\tAlex\nSample\n-1\n-1\n", "315", "100.00", false, 1,
-                  1}),
+        PhaseCase{"AnswersSplitOverLines", "\n\n315\n  100  \n\tAlex\nSample\n-1\n-1\n", "315", "100.00", false, 1, 1}),
     caseName<PhaseCase>);
 
 TEST(Dialogue, OpeningAnswersOnOneLineStillWriteEveryPrompt)
@@ -159,24 +157,20 @@ TEST_P(DialogueBadEntries, AreRefusedAndAskedAgain)
     EXPECT_EQ(run.status, 0);
 }
 
-constexpr const char* badNumber =
-    "teller: expected an account number, a whole number from -2147483648 to 2147483647\n";
+constexpr const char* badNumber = "teller: expected an account number, a whole number from -2147483648 to 2147483647\n";
 constexpr const char* badBalance = "teller: expected an initial balance, such as 100 or 25.50\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DialogueBadEntries,
     testing::Values(
         BadEntryCase{"WordForAccountNumber", "abc 9\n7 5 Alex Sample -1 -1", badNumber, "account number: ", "5.00"},
-        BadEntryCase{"AccountNumberOutOfRange", "99999999999\n7 5 Alex Sample -1 -1", badNumber, "account number: ",
-                     "5.00"},
+        BadEntryCase{"AccountNumberOutOfRange", "99999999999\n7 5 Alex Sample -1 -1", badNumber,
+                     "account number: ", "5.00"},
         BadEntryCase{"DollarSignBeforeBalance", "7 $5\n5 Alex Sample -1 -1", badBalance, "initial balance: ", "5.00"},
         BadEntryCase{"LoneMinusForDeposit", "7 5 Alex Sample -\n2 -1 -1", badAmount, "deposit 1 ", "7.00"},
-        BadEntryCase{"DepositTooLargeForAnAmount", "7 5 Alex Sample 1e39\n-1 -1", badAmount, "deposit 1 ",
-                     "5.00"},
-        BadEntryCase{"RestOfRefusedLineIsDropped", "7 5 Alex Sample x 50\n1 -1 -1", badAmount, "deposit 1 ",
-                     "6.00"},
-        BadEntryCase{"ThirdNameWordIsADepositEntry", "7 5 Alex Sample Extra\n-1 -1", badAmount, "deposit 1 ",
-                     "5.00"},
+        BadEntryCase{"DepositTooLargeForAnAmount", "7 5 Alex Sample 1e39\n-1 -1", badAmount, "deposit 1 ", "5.00"},
+        BadEntryCase{"RestOfRefusedLineIsDropped", "7 5 Alex Sample x 50\n1 -1 -1", badAmount, "deposit 1 ", "6.00"},
+        BadEntryCase{"ThirdNameWordIsADepositEntry", "7 5 Alex Sample Extra\n-1 -1", badAmount, "deposit 1 ", "5.00"},
         BadEntryCase{"WordForWithdrawal", "7 5 Alex Sample -1 2 abc\n-1", badAmount, "withdrawl 2 ", "3.00"}),
     caseName<BadEntryCase>);
 
@@ -237,7 +231,10 @@ public:
     }
 
 protected:
-    int_type underflow() override { throw std::runtime_error{"read error"}; }
+    int_type underflow() override
+    {
+        throw std::runtime_error{"read error"};
+    }
 
 private:
     std::string text_;
@@ -264,7 +261,10 @@ TEST(Dialogue, ReadErrorEndsTheDialogueLikeEndOfInput)
 // Accepts nothing, like a full disk.
 class FullOutput : public std::streambuf {
 protected:
-    int_type overflow(int_type /*unused*/) override { return traits_type::eof(); }
+    int_type overflow(int_type /*unused*/) override
+    {
+        return traits_type::eof();
+    }
 };
 
 TEST(Dialogue, LostOutputIsReportedAsFailure)
