@@ -2,7 +2,9 @@
 
 #include "account/account.hpp"
 
+#include <array>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <ios>
 #include <optional>
@@ -28,13 +30,12 @@ struct Console {
 
 enum class Entry { read, refused, ended };
 
-// Skips to the next entry first, so that input that has run out is told apart
-// from an entry that is not a valid value.
+// The sentry skips to the next entry and flushes the prompt first, so input
+// that has run out is told apart from an entry that is not a valid value.
 template <typename T>
 Entry readEntry(std::istream& in, T& value)
 {
-    in >> std::ws;
-    if (!in.good()) {
+    if (!std::istream::sentry{in}) {
         return Entry::ended;
     }
     T entry{};
@@ -47,11 +48,11 @@ Entry readEntry(std::istream& in, T& value)
 
 // Asks until a valid value is read; returns false when the input ends first.
 // A refused entry costs the rest of its line, so every retry consumes input.
-template <typename T, typename Prompt>
-bool ask(const Console& io, const Prompt& writePrompt, std::string_view expected, T& value)
+template <typename T>
+bool ask(const Console& io, std::string_view prompt, std::string_view expected, T& value)
 {
     for (;;) {
-        writePrompt(io.out);
+        io.out << prompt;
         const Entry entry = readEntry(io.in, value);
         if (entry != Entry::refused) {
             return entry == Entry::read;
@@ -65,22 +66,21 @@ bool ask(const Console& io, const Prompt& writePrompt, std::string_view expected
     }
 }
 
-auto plainPrompt(std::string_view text)
+// Rebuilds the prompt in place and in one piece: a scripted session enters
+// millions of amounts, and each prompt is written and flushed on its own.
+std::string_view amountPrompt(std::string& prompt, std::string_view action, std::int32_t number)
 {
-    return [text](std::ostream& out) { out << text; };
-}
-
-auto amountPrompt(std::string_view action, std::int32_t number)
-{
-    return [action, number](std::ostream& out) {
-        out << "Please enter an amount for " << action << ' ' << number << " (-1 to exit): $";
-    };
+    std::array<char, std::numeric_limits<std::int32_t>::digits10 + 2> digits{};
+    const auto written = std::to_chars(digits.begin(), digits.end(), number);
+    prompt.assign("Please enter an amount for ").append(action).append(" ");
+    prompt.append(digits.begin(), written.ptr).append(" (-1 to exit): $");
+    return prompt;
 }
 
 // Names are words, so the only way to miss one is for the input to end.
 bool askName(const Console& io, std::string& uFName, std::string& uLName)
 {
-    plainPrompt("Please enter your first and last name: ")(io.out);
+    io.out << "Please enter your first and last name: ";
     return readEntry(io.in, uFName) == Entry::read && readEntry(io.in, uLName) == Entry::read;
 }
 
@@ -88,8 +88,9 @@ bool depositPhase(const Console& io, Account& uAccount)
 {
     float uFloat = 0.0F;
     std::int32_t uInt = 1;
+    std::string prompt;
     while (uFloat != endOfPhase) {
-        if (!ask(io, amountPrompt("deposit", uInt), amountExpected, uFloat)) {
+        if (!ask(io, amountPrompt(prompt, "deposit", uInt), amountExpected, uFloat)) {
             return false;
         }
         if (uFloat != endOfPhase) {
@@ -106,8 +107,9 @@ std::optional<float> withdrawalPhase(const Console& io, Account& uAccount)
 {
     float uFloat = 0.0F;
     std::int32_t uInt = 1;
+    std::string prompt;
     for (;;) {
-        if (!ask(io, amountPrompt("withdrawl", uInt), amountExpected, uFloat)) {
+        if (!ask(io, amountPrompt(prompt, "withdrawl", uInt), amountExpected, uFloat)) {
             return std::nullopt;
         }
         if (uFloat == endOfPhase || uAccount.getBalance() - uFloat < 0.0F) {
@@ -154,9 +156,8 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err)
     float uFloat = 0.0F;
     std::string uFName;
     std::string uLName;
-    if (!ask(io, plainPrompt("Please enter an account number: "), accountNumberExpected, uInt)
-        || !ask(io, plainPrompt("Please enter an initial balance: "), balanceExpected, uFloat)
-        || !askName(io, uFName, uLName)) {
+    if (!ask(io, "Please enter an account number: ", accountNumberExpected, uInt)
+        || !ask(io, "Please enter an initial balance: ", balanceExpected, uFloat) || !askName(io, uFName, uLName)) {
         return exitStatus(io, false);
     }
     Account uAccount{uInt, uFloat, uFName, uLName};
