@@ -5,9 +5,13 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <ios>
+#include <istream>
+#include <limits>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <system_error>
