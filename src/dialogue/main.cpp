@@ -1,12 +1,21 @@
+#include "dialogue/file_input.hpp"
+#include "dialogue/file_output.hpp"
 #include "dialogue/teller_dialogue.hpp"
 
-#include <iostream>
+#include <cstdio>
+#include <istream>
+#include <ostream>
 
 int main()
 {
-    // Nothing here uses C stdio, so the standard streams may keep buffers of
-    // their own. Standard input stays tied to standard output, which flushes
-    // each prompt before the read that waits for its answer.
-    std::ios::sync_with_stdio(false);
-    return teller::runDialogue(std::cin, std::cout, std::cerr);
+    // The dialogue reads and writes through buffers of its own over C's
+    // standard streams, which tell a failed read from the end of the input
+    // and keep the reason of a failed write.
+    teller::FileInput input{stdin};
+    teller::FileOutput output{stdout};
+    teller::FileOutput diagnostics{stderr};
+    std::istream in{&input};
+    std::ostream out{&output};
+    std::ostream err{&diagnostics};
+    return teller::runDialogue(in, out, err);
 }

@@ -1,21 +1,24 @@
 #include "dialogue/teller_dialogue.hpp"
 
 #include "account/account.hpp"
+#include "dialogue/entry_reader.hpp"
 
 #include <array>
-#include <cerrno>
 #include <charconv>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <ios>
 #include <istream>
-#include <limits>
+#include <memory>
+#include <new>
 #include <optional>
 #include <ostream>
+#include <span>
+#include <streambuf>
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <utility>
 
 namespace teller {
 namespace {
@@ -24,75 +27,106 @@ constexpr float endOfPhase = -1.0F;
 
 constexpr std::string_view accountNumberExpected = "an account number, a whole number from -2147483648 to 2147483647";
 constexpr std::string_view balanceExpected = "an initial balance, such as 100 or 25.50";
+constexpr std::string_view nameExpected = "a first and last name, each word at most 255 bytes";
 constexpr std::string_view amountExpected = "an amount, such as 25.50 or -1";
 
+// The dialogue's streams, and what stopped it if it could not go on.
 struct Console {
-    std::istream& in;
+    EntryReader reader;
     std::ostream& out;
     std::ostream& err;
+    Entry input = Entry::read;
+    bool outputFailed = false;
+    std::error_code outputError;
 };
 
-enum class Entry { read, refused, ended };
-
-// The sentry skips to the next entry and flushes the prompt first, so input
-// that has run out is told apart from an entry that is not a valid value.
-template <typename T>
-Entry readEntry(std::istream& in, T& value)
+// Writes text after what is already written and sends it all on its way,
+// so that a prompt is seen before its answer is read. The first write that
+// fails stops the dialogue; the stream buffer throws its reason.
+bool send(Console& io, std::string_view text)
 {
-    if (!std::istream::sentry{in}) {
-        return Entry::ended;
+    try {
+        std::streambuf& buffer = *io.out.rdbuf();
+        const auto size = static_cast<std::streamsize>(text.size());
+        if (buffer.sputn(text.data(), size) == size && buffer.pubsync() == 0 && !io.out.fail()) {
+            return true;
+        }
+    } catch (const std::system_error& failure) {
+        io.outputError = failure.code();
     }
-    T entry{};
-    if (in >> entry) {
-        value = std::move(entry);
-        return Entry::read;
-    }
-    return in.bad() ? Entry::ended : Entry::refused;
+    io.out.setstate(std::ios::badbit);
+    io.outputFailed = true;
+    return false;
 }
 
-// Asks until a valid value is read; returns false when the input ends first.
-// A refused entry costs the rest of its line, so every retry consumes input.
+// The two words of a name make one answer: a word too long for a name
+// refuses the answer, and both words are asked for again.
+struct Name {
+    std::string& first;
+    std::string& last;
+};
+
 template <typename T>
-bool ask(const Console& io, std::string_view prompt, std::string_view expected, T& value)
+Entry readAnswer(EntryReader& reader, T& value)
+{
+    return reader.read(value);
+}
+
+Entry readAnswer(EntryReader& reader, Name& name)
+{
+    const Entry first = reader.read(name.first);
+    return first == Entry::read ? reader.read(name.last) : first;
+}
+
+// Asks until a valid answer is read; false when the input ends or fails, or
+// the prompt cannot be written. A refused entry costs the rest of its line,
+// so every retry consumes input.
+template <typename T>
+bool ask(Console& io, std::string_view prompt, std::string_view expected, T&& value)
 {
     for (;;) {
-        io.out << prompt;
-        const Entry entry = readEntry(io.in, value);
-        if (entry != Entry::refused) {
-            return entry == Entry::read;
-        }
-        io.err << "teller: expected " << expected << '\n';
-        io.in.clear();
-        io.in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-        if (!io.in.good()) {
+        if (!send(io, prompt)) {
             return false;
         }
+        Entry entry = readAnswer(io.reader, value);
+        if (entry == Entry::refused) {
+            io.err << "teller: expected " << expected << '\n';
+            io.err.flush();
+            entry = io.reader.dropLine();
+            if (entry == Entry::read) {
+                continue;
+            }
+        }
+        if (entry != Entry::read) {
+            io.input = entry;
+        }
+        return entry == Entry::read;
     }
 }
 
-// Rebuilds the prompt in place and in one piece: a scripted session enters
-// millions of amounts, and each prompt is written and flushed on its own.
-std::string_view amountPrompt(std::string& prompt, std::string_view action, std::int32_t number)
+// The prompt for an amount, rebuilt in place for each number: a scripted
+// session enters millions of amounts, and each prompt is sent on its own.
+constexpr std::size_t promptCapacity = 64;
+using PromptBuffer = std::array<char, promptCapacity>;
+
+std::string_view amountPrompt(PromptBuffer& buffer, std::string_view action, std::int32_t number)
 {
-    std::array<char, std::numeric_limits<std::int32_t>::digits10 + 2> digits{};
-    const auto written = std::to_chars(digits.begin(), digits.end(), number);
-    prompt.assign("Please enter an amount for ").append(action).append(" ");
-    prompt.append(digits.begin(), written.ptr).append(" (-1 to exit): $");
-    return prompt;
+    std::span<char> rest{buffer};
+    const auto append = [&rest](std::string_view part) { rest = rest.subspan(part.copy(rest.data(), part.size())); };
+    append("Please enter an amount for ");
+    append(action);
+    append(" ");
+    const char* const digitsEnd = std::to_chars(rest.data(), std::to_address(rest.end()), number).ptr;
+    rest = rest.subspan(static_cast<std::size_t>(digitsEnd - rest.data()));
+    append(" (-1 to exit): $");
+    return {buffer.data(), buffer.size() - rest.size()};
 }
 
-// Names are words, so the only way to miss one is for the input to end.
-bool askName(const Console& io, std::string& uFName, std::string& uLName)
-{
-    io.out << "Please enter your first and last name: ";
-    return readEntry(io.in, uFName) == Entry::read && readEntry(io.in, uLName) == Entry::read;
-}
-
-bool depositPhase(const Console& io, Account& uAccount)
+bool depositPhase(Console& io, Account& uAccount)
 {
     float uFloat = 0.0F;
     std::int32_t uInt = 1;
-    std::string prompt;
+    PromptBuffer prompt{};
     while (uFloat != endOfPhase) {
         if (!ask(io, amountPrompt(prompt, "deposit", uInt), amountExpected, uFloat)) {
             return false;
@@ -106,12 +140,12 @@ bool depositPhase(const Console& io, Account& uAccount)
 }
 
 // Returns the last amount read: -1, or the withdrawal refused because it
-// would overdraw the account. Nothing when the input ends first.
-std::optional<float> withdrawalPhase(const Console& io, Account& uAccount)
+// would overdraw the account. Nothing when the dialogue stops first.
+std::optional<float> withdrawalPhase(Console& io, Account& uAccount)
 {
     float uFloat = 0.0F;
     std::int32_t uInt = 1;
-    std::string prompt;
+    PromptBuffer prompt{};
     for (;;) {
         if (!ask(io, amountPrompt(prompt, "withdrawl", uInt), amountExpected, uFloat)) {
             return std::nullopt;
@@ -124,50 +158,69 @@ std::optional<float> withdrawalPhase(const Console& io, Account& uAccount)
     }
 }
 
-std::optional<float> bothPhases(const Console& io, Account& uAccount)
+std::optional<float> bothPhases(Console& io, Account& uAccount)
 {
     if (!depositPhase(io, uAccount)) {
         return std::nullopt;
     }
-    io.out << std::endl;
+    if (!send(io, "\n")) {
+        return std::nullopt;
+    }
     return withdrawalPhase(io, uAccount);
 }
 
-// A run whose output was lost must not look like a success to its caller.
-int exitStatus(const Console& io, bool complete)
+// Says why the dialogue stopped short, if it did. A run whose output or
+// diagnostics were lost must not look like a success to its caller.
+int finish(Console& io)
 {
-    if (!complete) {
+    if (io.input == Entry::ended) {
         io.err << "teller: input ended before the dialogue was complete\n";
+    } else if (io.input == Entry::failed) {
+        io.err << "teller: read error: " << io.reader.failure().message() << '\n';
     }
-    io.out.flush();
-    if (!io.out) {
+    if (io.outputFailed) {
         io.err << "teller: write error";
-        if (errno != 0) {
-            io.err << ": " << std::generic_category().message(errno);
+        if (io.outputError) {
+            io.err << ": " << io.outputError.message();
         }
         io.err << '\n';
-        return EXIT_FAILURE;
     }
-    return complete ? EXIT_SUCCESS : EXIT_FAILURE;
+    io.err.flush();
+    const bool complete = io.input == Entry::read && !io.outputFailed;
+    return complete && !io.err.fail() ? EXIT_SUCCESS : EXIT_FAILURE;
+}
+
+int dialogue(std::istream& in, std::ostream& out, std::ostream& err)
+{
+    Console io{EntryReader{in}, out, err, Entry::read, false, std::error_code{}};
+    std::int32_t uInt = 0;
+    float uFloat = 0.0F;
+    std::string uFName;
+    std::string uLName;
+    if (ask(io, "Please enter an account number: ", accountNumberExpected, uInt)
+        && ask(io, "Please enter an initial balance: ", balanceExpected, uFloat)
+        && ask(io, "Please enter your first and last name: ", nameExpected, Name{uFName, uLName})) {
+        Account uAccount{uInt, uFloat, uFName, uLName};
+        const std::optional<float> lastAmount = bothPhases(io, uAccount);
+        if (!io.outputFailed) {
+            uAccount.printSummary(out, lastAmount.value_or(endOfPhase));
+            send(io, {});
+        }
+    }
+    return finish(io);
 }
 
 }  // namespace
 
 int runDialogue(std::istream& in, std::ostream& out, std::ostream& err)
 {
-    const Console io{in, out, err};
-    std::int32_t uInt = 0;
-    float uFloat = 0.0F;
-    std::string uFName;
-    std::string uLName;
-    if (!ask(io, "Please enter an account number: ", accountNumberExpected, uInt)
-        || !ask(io, "Please enter an initial balance: ", balanceExpected, uFloat) || !askName(io, uFName, uLName)) {
-        return exitStatus(io, false);
+    try {
+        return dialogue(in, out, err);
+    } catch (const std::bad_alloc&) {
+        err << "teller: memory exhausted\n";
+        err.flush();
+        return EXIT_FAILURE;
     }
-    Account uAccount{uInt, uFloat, uFName, uLName};
-    const std::optional<float> lastAmount = bothPhases(io, uAccount);
-    uAccount.printSummary(out, lastAmount.value_or(endOfPhase));
-    return exitStatus(io, lastAmount.has_value());
 }
 
 }  // namespace teller

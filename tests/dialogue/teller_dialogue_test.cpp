@@ -2,13 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <limits>
+#include <new>
 #include <sstream>
-#include <stdexcept>
 #include <streambuf>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <utility>
 
 namespace {
 
@@ -139,7 +146,7 @@ TEST(Dialogue, OpeningAnswersOnOneLineStillWriteEveryPrompt)
 
 struct BadEntryCase {
     const char* name;
-    const char* input;
+    std::string input;
     const char* refusal;
     const char* repeatedPrompt;
     const char* balance;
@@ -159,6 +166,7 @@ TEST_P(DialogueBadEntries, AreRefusedAndAskedAgain)
 
 constexpr const char* badNumber = "teller: expected an account number, a whole number from -2147483648 to 2147483647\n";
 constexpr const char* badBalance = "teller: expected an initial balance, such as 100 or 25.50\n";
+constexpr const char* badName = "teller: expected a first and last name, each word at most 255 bytes\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DialogueBadEntries,
@@ -171,7 +179,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadEntryCase{"DepositTooLargeForAnAmount", "7 5 Alex Sample 1e39\n-1 -1", badAmount, "deposit 1 ", "5.00"},
         BadEntryCase{"RestOfRefusedLineIsDropped", "7 5 Alex Sample x 50\n1 -1 -1", badAmount, "deposit 1 ", "6.00"},
         BadEntryCase{"ThirdNameWordIsADepositEntry", "7 5 Alex Sample Extra\n-1 -1", badAmount, "deposit 1 ", "5.00"},
-        BadEntryCase{"WordForWithdrawal", "7 5 Alex Sample -1 2 abc\n-1", badAmount, "withdrawl 2 ", "3.00"}),
+        BadEntryCase{"WordForWithdrawal", "7 5 Alex Sample -1 2 abc\n-1", badAmount, "withdrawl 2 ", "3.00"},
+        BadEntryCase{"NameWordTooLong", "7 5 Alex " + std::string(256, 'S') + "\nAlex Sample -1 -1", badName,
+                     "name: ", "5.00"}),
     caseName<BadEntryCase>);
 
 struct EarlyEndCase {
@@ -222,39 +232,118 @@ TEST(Dialogue, EarlyEndSummaryWarnsAsAfterMinusOne)
     EXPECT_EQ(run.status, 1);
 }
 
-// Serves its text, then fails the way a hung-up terminal or closed descriptor does.
+// Serves its text, then fails: as a read the system refuses, or as memory
+// running out. It counts what the dialogue took.
 class FailingInput : public std::streambuf {
 public:
-    explicit FailingInput(std::string text) : text_{std::move(text)}
+    FailingInput(std::string text, std::exception_ptr failure) : text_{std::move(text)}, failure_{std::move(failure)}
     {
         setg(text_.data(), text_.data(), text_.data() + text_.size());
+    }
+
+    [[nodiscard]] std::ptrdiff_t taken() const
+    {
+        return gptr() - eback();
     }
 
 protected:
     int_type underflow() override
     {
-        throw std::runtime_error{"read error"};
+        std::rethrow_exception(failure_);
     }
 
 private:
     std::string text_;
+    std::exception_ptr failure_;
 };
+
+std::exception_ptr systemError(int code)
+{
+    return std::make_exception_ptr(std::system_error{code, std::generic_category()});
+}
+
+std::string reason(int code)
+{
+    return std::generic_category().message(code) + "\n";
+}
 
 TEST(Dialogue, ReadErrorEndsTheDialogueLikeEndOfInput)
 {
     struct Case {
         const char* input;
+        std::exception_ptr failure;
+        const char* summaryBalance;
+        std::size_t depositPrompts;
         std::string err;
     };
-    for (const auto& [input, err] : {Case{"7 5 Alex Sample 10 ", std::string{earlyEnd}},
-                                     Case{"7 5 Alex Sample 10 x", badAmount + std::string{earlyEnd}}}) {
-        FailingInput source{input};
+    const std::string readError = "teller: read error: " + reason(EIO);
+    for (const Case& c : {Case{"7 5 Alex Sample 10 ", systemError(EIO), "15.00", 2, readError},
+                          Case{"7 5 Alex Sample 10 x", systemError(EIO), "15.00", 2, badAmount + readError},
+                          // An entry cut short by the failure is neither taken nor refused.
+                          Case{"7 5 Alex Sample 10", systemError(EIO), "5.00", 1, readError},
+                          Case{"7 5 Alex Sample 10 ", std::make_exception_ptr(std::bad_alloc{}), nullptr, 2,
+                               "teller: memory exhausted\n"}}) {
+        FailingInput source{c.input, c.failure};
         std::istream in{&source};
         const Outcome run = runWith(in);
-        EXPECT_TRUE(endsWith(run.out, summary("7", "15.00", false))) << input;
-        EXPECT_EQ(count(run.out, "deposit 2 "), 1U) << input;
-        EXPECT_EQ(run.err, err) << input;
+        if (c.summaryBalance != nullptr) {
+            EXPECT_TRUE(endsWith(run.out, summary("7", c.summaryBalance, false))) << c.input;
+        } else {
+            EXPECT_EQ(count(run.out, "Bank Account"), 0U) << c.input;
+        }
+        EXPECT_EQ(count(run.out, "for deposit "), c.depositPrompts) << c.input;
+        EXPECT_EQ(run.err, c.err) << c.input;
         EXPECT_EQ(run.status, 1);
+    }
+}
+
+// Takes the first bytes it is sent, as many as it has room for, when they are
+// flushed; then fails every write as a full disk does. It notes how much input
+// had been taken when the first write failed.
+class ShortOutput : public std::streambuf {
+public:
+    ShortOutput(std::size_t room, const FailingInput& input) : room_{room}, input_{input}
+    {
+        setp(pending_.data(), pending_.data() + pending_.size());
+    }
+
+    std::string written;
+    std::ptrdiff_t takenAtFailure = -1;
+
+protected:
+    int sync() override
+    {
+        const std::string_view pending{pbase(), static_cast<std::size_t>(pptr() - pbase())};
+        setp(pending_.data(), pending_.data() + pending_.size());
+        const std::size_t fits = std::min(pending.size(), room_ - written.size());
+        written.append(pending.substr(0, fits));
+        if (fits < pending.size() || takenAtFailure >= 0) {
+            takenAtFailure = takenAtFailure >= 0 ? takenAtFailure : input_.taken();
+            throw std::system_error{ENOSPC, std::generic_category()};
+        }
+        return 0;
+    }
+
+private:
+    std::size_t room_;
+    const FailingInput& input_;
+    std::array<char, 4096> pending_{};
+};
+
+TEST(Dialogue, FirstFailedWriteStopsTheDialogueAtOnce)
+{
+    const std::string input = "315\n100\nAlex Sample\n50\n-1\n30\n500\n";
+    const std::string full = runWith(input).out;
+    for (std::size_t room = 0; room < full.size(); ++room) {
+        FailingInput source{input, systemError(EIO)};
+        std::istream in{&source};
+        ShortOutput sink{room, source};
+        std::ostream out{&sink};
+        std::ostringstream err;
+        EXPECT_EQ(runDialogue(in, out, err), 1) << room;
+        EXPECT_EQ(err.str(), "teller: write error: " + reason(ENOSPC)) << room;
+        EXPECT_EQ(sink.written, full.substr(0, room));
+        EXPECT_EQ(source.taken(), sink.takenAtFailure) << "read on after the write failed, room " << room;
     }
 }
 
@@ -274,7 +363,19 @@ TEST(Dialogue, LostOutputIsReportedAsFailure)
     std::ostream out{&sink};
     std::ostringstream err;
     EXPECT_EQ(runDialogue(in, out, err), 1);
-    EXPECT_EQ(err.str().rfind("teller: write error", 0), 0U) << err.str();
+    EXPECT_EQ(err.str(), "teller: write error\n");
+}
+
+TEST(Dialogue, LostDiagnosticFailsTheRun)
+{
+    for (const auto& [input, status] :
+         {std::pair{"x\n7 5 Alex Sample -1 -1\n", 1}, std::pair{"7 5 Alex Sample -1 -1\n", 0}}) {
+        std::istringstream in{input};
+        std::ostringstream out;
+        FullOutput sink;
+        std::ostream err{&sink};
+        EXPECT_EQ(runDialogue(in, out, err), status) << input;
+    }
 }
 
 TEST(PromptNumber, CountsUpAndStopsAtTheLargestValue)

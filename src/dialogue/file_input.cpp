@@ -1,0 +1,43 @@
+#include "dialogue/file_input.hpp"
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <span>
+#include <system_error>
+
+namespace teller {
+
+FileInput::FileInput(std::FILE* file) noexcept : source{file} {}
+
+FileInput::int_type FileInput::underflow()
+{
+    const std::span<char> area{buffer};
+    std::size_t filled = 0;
+    while (pendingError == 0 && filled < area.size()) {
+        const int c = std::getc(source);
+        if (c == EOF) {
+            if (std::ferror(source) != 0) {
+                pendingError = errno != 0 ? errno : EIO;
+            }
+            break;
+        }
+        area[filled++] = traits_type::to_char_type(c);
+        if (c == '\n') {
+            break;
+        }
+    }
+    // What was read before a failure still counts; the failure comes after it.
+    if (filled > 0) {
+        const std::span<char> line = area.first(filled);
+        setg(line.data(), line.data(), std::to_address(line.end()));
+        return traits_type::to_int_type(buffer.front());
+    }
+    if (pendingError != 0) {
+        throw std::system_error{pendingError, std::generic_category()};
+    }
+    return traits_type::eof();
+}
+
+}  // namespace teller

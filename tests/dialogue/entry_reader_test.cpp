@@ -1,0 +1,136 @@
+#include "dialogue/entry_reader.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <ios>
+#include <iterator>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+#include <type_traits>
+
+namespace {
+
+using teller::Entry;
+using teller::EntryReader;
+
+std::string rest(std::istringstream& in)
+{
+    in.clear();
+    return {std::istreambuf_iterator<char>{in}, {}};
+}
+
+// An amount as the reader takes it, with the characters it leaves behind.
+struct AmountCase {
+    const char* name;
+    std::string input;
+    Entry entry;
+    float value;
+    const char* left;
+};
+
+class EntryReaderAmounts : public testing::TestWithParam<AmountCase> {};
+
+TEST_P(EntryReaderAmounts, ReadsOneGrammarWhateverTheLibrary)
+{
+    const AmountCase& c = GetParam();
+    std::istringstream in{c.input};
+    float value = 12345.0F;
+    EXPECT_EQ(EntryReader{in}.read(value), c.entry);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(value), std::bit_cast<std::uint32_t>(c.value)) << value;
+    EXPECT_EQ(rest(in), c.left);
+}
+
+constexpr float untouched = 12345.0F;
+constexpr float largest = std::numeric_limits<float>::max();
+constexpr float smallest = std::numeric_limits<float>::denorm_min();
+const std::string longestNumber(EntryReader::longestEntry, '1');
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EntryReaderAmounts,
+    testing::Values(AmountCase{"NotANumber", "nan", Entry::refused, untouched, "nan"},
+                    AmountCase{"Infinity", "infinity", Entry::refused, untouched, "infinity"},
+                    AmountCase{"NegativeInfinity", "-inf 2", Entry::refused, untouched, "inf 2"},
+                    AmountCase{"HexadecimalStopsAtTheX", "0x10", Entry::read, 0.0F, "x10"},
+                    AmountCase{"BeyondSinglePrecision", "1e39 2", Entry::refused, untouched, " 2"},
+                    AmountCase{"HalfwayToInfinityRoundsUp", "340282356779733661637539395458142568448", Entry::refused,
+                               untouched, ""},
+                    AmountCase{"JustBelowHalfwayIsTheLargest", "340282356779733661637539395458142568447", Entry::read,
+                               largest, ""},
+                    AmountCase{"TinyRoundsToZero", "1e-50", Entry::read, 0.0F, ""},
+                    AmountCase{"BelowHalfTheSmallestIsZero", "7.006e-46", Entry::read, 0.0F, ""},
+                    AmountCase{"AboveHalfTheSmallestRoundsUp", "7.0065e-46", Entry::read, smallest, ""},
+                    AmountCase{"TieRoundsToEven", "16777217", Entry::read, 16777216.0F, ""},
+                    AmountCase{"TieRoundsUpToEven", "16777219.0", Entry::read, 16777220.0F, ""},
+                    AmountCase{"NearlyMinusOne", "-0.9999999999", Entry::read, -1.0F, ""},
+                    AmountCase{"NegativeZeroKeepsItsSign", "-0", Entry::read, -0.0F, ""},
+                    AmountCase{"SignPointAndTrailingPoint", "+.5 5.", Entry::read, 0.5F, " 5."},
+                    AmountCase{"ExponentWithoutDigits", "1e+-5", Entry::refused, untouched, "-5"},
+                    AmountCase{"SecondPointEndsTheNumber", "1.5.3", Entry::read, 1.5F, ".3"},
+                    AmountCase{"LongestEntryIsTaken", longestNumber.substr(0, 38) + "e-" + longestNumber.substr(0, 215),
+                               Entry::read, 0.0F, ""},
+                    AmountCase{"LongerEntryIsRefused", "0" + longestNumber + "\n", Entry::refused, untouched, "1\n"},
+                    AmountCase{"OnlyBlanks", " \n\t", Entry::ended, untouched, ""}),
+    [](const testing::TestParamInfo<AmountCase>& test) { return std::string{test.param.name}; });
+
+TEST(EntryReader, RefusesAWordLongerThanTheLimit)
+{
+    const std::string longest(EntryReader::longestEntry, 'w');
+    std::istringstream in{longest + " " + longest + "x"};
+    EntryReader reader{in};
+    std::string word;
+    EXPECT_EQ(reader.read(word), Entry::read);
+    EXPECT_EQ(word, longest);
+    EXPECT_EQ(reader.read(word), Entry::refused);
+    EXPECT_EQ(rest(in), "x");
+}
+
+// The reader must take what formatted extraction with the library of the
+// reference build takes, and leave what it leaves, on any entry that is
+// finite and within the length limit.
+#if defined(__GLIBCXX__)
+template <typename T>
+void compareWithExtraction(const std::string& input)
+{
+    std::istringstream expected{input};
+    T wanted{};
+    expected >> wanted;
+    const std::ios::iostate wantedState = expected.rdstate();
+
+    std::istringstream actual{input};
+    T got{};
+    const Entry entry = EntryReader{actual}.read(got);
+    ASSERT_EQ(actual.rdstate(), wantedState) << '"' << input << '"';
+    ASSERT_EQ(entry == Entry::read, !expected.fail()) << '"' << input << '"';
+    if (entry == Entry::read) {
+        if constexpr (std::is_same_v<T, float>) {
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(got), std::bit_cast<std::uint32_t>(wanted)) << '"' << input << '"';
+        } else {
+            ASSERT_EQ(got, wanted) << '"' << input << '"';
+        }
+    }
+    ASSERT_EQ(rest(actual), rest(expected)) << '"' << input << '"';
+}
+
+TEST(EntryReader, TakesWhatExtractionTakes)
+{
+    std::mt19937 random{20261208};
+    const std::string alphabet = "0123456789000111+-..eEeExan \n\t";
+    std::uniform_int_distribution<std::size_t> pick{0, alphabet.size() - 1};
+    std::uniform_int_distribution<std::size_t> length{0, 48};
+    for (int i = 0; i < 3000; ++i) {
+        std::string input;
+        for (std::size_t n = length(random); n > 0; --n) {
+            input += alphabet[pick(random)];
+        }
+        compareWithExtraction<std::int32_t>(input);
+        compareWithExtraction<float>(input);
+        compareWithExtraction<std::string>(input);
+    }
+}
+#endif
+
+}  // namespace
