@@ -10,7 +10,8 @@ namespace teller {
 // Runs one whole dialogue: the opening questions, the deposits, the
 // withdrawals and the summary. Prompts go to out, complaints about bad
 // entries and the reason for stopping short to err. A stream buffer that
-// fails throws std::system_error with the reason. Returns the exit status: 0
+// fails throws std::system_error with the reason, and throws it again on
+// every later write and flush. Returns the exit status: 0
 // for a complete dialogue, 1 when the input ended or failed early, memory ran
 // out, or out or err could not be written.
 int runDialogue(std::istream& in, std::ostream& out, std::ostream& err);
