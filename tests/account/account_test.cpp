@@ -29,6 +29,7 @@ TEST(AccountSummary, WritesEveryLineExactly)
 }
 
 struct SummaryCase {
+    const char* name;
     std::int32_t number;
     float balance;
     float lastAmount;
@@ -47,18 +48,20 @@ TEST_P(AccountSummaryTable, FormatsNumbersAndDecidesOnTheWarning)
     EXPECT_EQ(summaryOf(Account{c.number, c.balance, "Ann", "Lee"}, c.lastAmount), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, AccountSummaryTable,
-                         testing::Values(SummaryCase{1, 0.0F, -1.0F, "1", "0.00", false},
-                                         SummaryCase{1, 12.5F, -1.0F, "1", "12.50", false},
-                                         SummaryCase{1, -3.5F, -5.0F, "1", "-3.50", false},
-                                         SummaryCase{-42, 1.0F, -1.0F, "-42", "1.00", false},
-                                         SummaryCase{1, 10000000.0F, -1.0F, "1", "10000000.00", false},
-                                         SummaryCase{1, -50.0F, -1.0F, "1", "-50.00", true},
-                                         SummaryCase{1, -0.5F, -1.0F, "1", "-0.50", false},
-                                         SummaryCase{1, -1.0F, -1.0F, "1", "-1.00", false},
-                                         SummaryCase{1, 100.0F, 100.0F, "1", "100.00", false},
-                                         SummaryCase{1, 100.0F, 100.01F, "1", "100.00", true},
-                                         SummaryCase{1, 0.0F, 0.01F, "1", "0.00", true}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AccountSummaryTable,
+    testing::Values(SummaryCase{"ZeroBalance", 1, 0.0F, -1.0F, "1", "0.00", false},
+                    SummaryCase{"TwoDecimals", 1, 12.5F, -1.0F, "1", "12.50", false},
+                    SummaryCase{"NegativeBalanceCoversMinusFive", 1, -3.5F, -5.0F, "1", "-3.50", false},
+                    SummaryCase{"NegativeAccountNumber", -42, 1.0F, -1.0F, "-42", "1.00", false},
+                    SummaryCase{"EightDigitBalance", 1, 10000000.0F, -1.0F, "1", "10000000.00", false},
+                    SummaryCase{"NegativeBalanceWarnsAfterMinusOne", 1, -50.0F, -1.0F, "1", "-50.00", true},
+                    SummaryCase{"HalfDollarDebtCoversMinusOne", 1, -0.5F, -1.0F, "1", "-0.50", false},
+                    SummaryCase{"DebtOfOneCoversMinusOne", 1, -1.0F, -1.0F, "1", "-1.00", false},
+                    SummaryCase{"BalanceCoversItsOwnAmount", 1, 100.0F, 100.0F, "1", "100.00", false},
+                    SummaryCase{"CentMoreThanTheBalanceWarns", 1, 100.0F, 100.01F, "1", "100.00", true},
+                    SummaryCase{"CentOnAnEmptyBalanceWarns", 1, 0.0F, 0.01F, "1", "0.00", true}),
+    [](const testing::TestParamInfo<SummaryCase>& test) { return std::string{test.param.name}; });
 
 TEST(AccountArithmetic, AppliesNegativeAndZeroAmountsUnchecked)
 {
