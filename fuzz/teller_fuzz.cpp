@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <span>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -47,17 +49,25 @@ public:
     Terminal(std::string answers, std::size_t readFailsAt, std::size_t room)
         : typed{std::move(answers)}, readFailsAt{readFailsAt}, room{room}
     {
-        const std::size_t served = readFailsAt < typed.size() ? readFailsAt : typed.size();
-        setg(typed.data(), typed.data(), typed.data() + served);
+        const std::span<char> served = std::span{typed}.first(readFailsAt < typed.size() ? readFailsAt : typed.size());
+        setg(served.data(), served.data(), std::to_address(served.end()));
     }
-
-    std::string shown;
-    std::size_t shownAtReadFailure = never;
-    std::size_t takenAtWriteFailure = never;
 
     [[nodiscard]] std::size_t taken() const
     {
         return static_cast<std::size_t>(gptr() - eback());
+    }
+    [[nodiscard]] const std::string& shown() const
+    {
+        return screen;
+    }
+    [[nodiscard]] std::size_t shownAtReadFailure() const
+    {
+        return screenAtReadFailure;
+    }
+    [[nodiscard]] std::size_t takenAtWriteFailure() const
+    {
+        return takenAtFailure;
     }
 
 protected:
@@ -66,23 +76,23 @@ protected:
         if (readFailsAt >= typed.size()) {
             return traits_type::eof();
         }
-        shownAtReadFailure = shown.size();
+        screenAtReadFailure = screen.size();
         throw std::system_error{EIO, std::generic_category()};
     }
 
     int_type overflow(int_type c) override
     {
-        if (takenAtWriteFailure == never && shown.size() == room) {
-            takenAtWriteFailure = taken();
+        if (takenAtFailure == never && screen.size() == room) {
+            takenAtFailure = taken();
         }
         sync();
-        shown.push_back(traits_type::to_char_type(c));
+        screen.push_back(traits_type::to_char_type(c));
         return c;
     }
 
     int sync() override
     {
-        if (takenAtWriteFailure != never) {
+        if (takenAtFailure != never) {
             throw std::system_error{ENOSPC, std::generic_category()};
         }
         return 0;
@@ -92,6 +102,9 @@ private:
     std::string typed;
     std::size_t readFailsAt;
     std::size_t room;
+    std::string screen;
+    std::size_t screenAtReadFailure = never;
+    std::size_t takenAtFailure = never;
 };
 
 // Two bytes of the input, as a point where something fails; never when the
@@ -101,7 +114,8 @@ std::size_t failurePoint(std::span<const std::uint8_t> bytes, std::size_t at)
     if (bytes.size() <= at + 1) {
         return never;
     }
-    return static_cast<std::size_t>(bytes[at]) << 8U | bytes[at + 1];
+    constexpr unsigned bitsPerByte = 8;
+    return static_cast<std::size_t>(bytes[at]) << bitsPerByte | bytes[at + 1];
 }
 
 }  // namespace
@@ -123,16 +137,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int status = teller::runDialogue(in, out, err);
 
     require(status == 0 || status == 1);
-    require(countOf(terminal.shown, "Please enter") <= answers.size() + 1);
+    require(countOf(terminal.shown(), "Please enter") <= answers.size() + 1);
     require(status == 0 || !err.str().empty());
     require(eachLineComesFromTeller(err.str()));
-    if (terminal.shownAtReadFailure != never) {
+    if (terminal.shownAtReadFailure() != never) {
         require(status == 1 && countOf(err.str(), "teller: read error: ") == 1);
-        require(countOf(std::string_view{terminal.shown}.substr(terminal.shownAtReadFailure), "Please enter") == 0);
+        require(countOf(std::string_view{terminal.shown()}.substr(terminal.shownAtReadFailure()), "Please enter") == 0);
     }
-    if (terminal.takenAtWriteFailure != never) {
+    if (terminal.takenAtWriteFailure() != never) {
         require(status == 1 && countOf(err.str(), "teller: write error: ") == 1);
-        require(terminal.taken() == terminal.takenAtWriteFailure);
+        require(terminal.taken() == terminal.takenAtWriteFailure());
     }
     return 0;
 }
