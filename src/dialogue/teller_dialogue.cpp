@@ -75,9 +75,9 @@ bool ask(const Console& io, std::string_view prompt, std::string_view expected, 
 std::string_view amountPrompt(std::string& prompt, std::string_view action, std::int32_t number)
 {
     std::array<char, std::numeric_limits<std::int32_t>::digits10 + 2> digits{};
-    const auto written = std::to_chars(digits.begin(), digits.end(), number);
+    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), number);
     prompt.assign("Please enter an amount for ").append(action).append(" ");
-    prompt.append(digits.begin(), written.ptr).append(" (-1 to exit): $");
+    prompt.append(digits.data(), written.ptr).append(" (-1 to exit): $");
     return prompt;
 }
 
