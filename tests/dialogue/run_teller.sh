@@ -7,13 +7,21 @@ set -u
 teller=$1 input=$2 want_out=$3 want_err=$4 want_status=$5
 work=$(mktemp -d) || exit 1
 trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
+
+# Well inside the test's own timeout, so that this script still cleans up.
+run() {
+    timeout --foreground --kill-after=5 30 "$@"
+}
 
 if [ "$want_out" = full ]; then
-    "$teller" <"$input" >/dev/full 2>"$work/err"
+    run "$teller" <"$input" >/dev/full 2>"$work/err"
 elif [ "$input" = closed ]; then
-    "$teller" <&- >"$work/out" 2>"$work/err"
+    run "$teller" <&- >"$work/out" 2>"$work/err"
 else
-    "$teller" <"$input" >"$work/out" 2>"$work/err"
+    run "$teller" <"$input" >"$work/out" 2>"$work/err"
 fi
 status=$?
 
