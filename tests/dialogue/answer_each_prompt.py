@@ -1,6 +1,10 @@
 """Drives teller through pipes the way a script or expect(1) would: each
 answer is written only after its prompt has arrived. If a prompt stayed in
-teller's buffer this would wait, so every wait has a deadline."""
+teller's buffer this would wait, so every wait has a deadline.
+
+usage: answer_each_prompt.py [EMULATOR...] TELLER
+TELLER_CRLF=1 in the environment expects the CR LF line ends of a Windows
+build."""
 
 import os
 import select
@@ -24,10 +28,12 @@ SUMMARY = (
     "***WARNING: This bank account is now on hold, and any outstanding checks will bounce.***\n\n"
 )
 DEADLINE_SECONDS = 10
+NEWLINE = b"\r\n" if os.environ.get("TELLER_CRLF") == "1" else b"\n"
 
 
-def read_until(stream, expected):
-    """Reads exactly len(expected) bytes, failing if they do not arrive in time."""
+def read_until(stream, text):
+    """Reads exactly the bytes of text, failing if they do not arrive in time."""
+    expected = text.encode().replace(b"\n", NEWLINE)
     got = b""
     stop = time.monotonic() + DEADLINE_SECONDS
     while len(got) < len(expected):
@@ -44,12 +50,12 @@ def read_until(stream, expected):
 
 
 def main():
-    teller = subprocess.Popen([sys.argv[1]], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    teller = subprocess.Popen(sys.argv[1:], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
     for prompt, answer in PROMPTS_AND_ANSWERS:
-        read_until(teller.stdout, prompt.encode())
+        read_until(teller.stdout, prompt)
         teller.stdin.write(f"{answer}\n".encode())
         teller.stdin.flush()
-    read_until(teller.stdout, SUMMARY.encode())
+    read_until(teller.stdout, SUMMARY)
     teller.stdin.close()
     if teller.stdout.read() != b"":
         sys.exit("unexpected output after the summary")

@@ -1,21 +1,38 @@
 #!/bin/sh
 # Runs teller on one recorded session and compares its output byte for byte.
-# usage: run_teller.sh TELLER INPUT STDOUT STDERR STATUS
+# usage: run_teller.sh TELLER INPUT STDOUT STDERR STATUS [EMULATOR...]
 #   INPUT "closed" runs teller with standard input closed;
-#   STDOUT "full" sends its output to /dev/full instead of comparing it.
+#   STDOUT "full" sends its output to /dev/full instead of comparing it;
+#   EMULATOR, when given, is the command that runs a cross-compiled teller.
+# TELLER_CRLF=1 in the environment marks a Windows build: its CR LF line ends
+# are turned into LF before comparing.
 set -u
 teller=$1 input=$2 want_out=$3 want_err=$4 want_status=$5
+shift 5
+set -- "$@" "$teller"
 work=$(mktemp -d) || exit 1
 trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
+
+# Well inside the test's own timeout, so that this script still cleans up.
+run() {
+    timeout --foreground --kill-after=5 30 "$@"
+}
 
 if [ "$want_out" = full ]; then
-    "$teller" <"$input" >/dev/full 2>"$work/err"
+    run "$@" <"$input" >/dev/full 2>"$work/err"
 elif [ "$input" = closed ]; then
-    "$teller" <&- >"$work/out" 2>"$work/err"
+    run "$@" <&- >"$work/out" 2>"$work/err"
 else
-    "$teller" <"$input" >"$work/out" 2>"$work/err"
+    run "$@" <"$input" >"$work/out" 2>"$work/err"
 fi
 status=$?
+
+if [ "${TELLER_CRLF:-0}" = 1 ]; then
+    sed -i 's/\r$//' "$work"/*
+fi
 
 failed=0
 if [ "$status" != "$want_status" ]; then
