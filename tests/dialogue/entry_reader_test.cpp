@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <ios>
-#include <iterator>
 #include <limits>
 #include <ostream>
 #include <random>
@@ -21,7 +21,7 @@ using teller::EntryReader;
 std::string rest(std::istringstream& in)
 {
     in.clear();
-    return {std::istreambuf_iterator<char>{in}, {}};
+    return in.str().substr(static_cast<std::size_t>(in.tellg()));
 }
 
 // An amount as the reader takes it, with the characters it leaves behind.
@@ -97,6 +97,7 @@ TEST(EntryReader, RefusesAWordLongerThanTheLimit)
 // taken, and the characters left behind.
 struct Taken {
     std::ios::iostate state;
+    bool taken;
     std::string value;
     std::string left;
     friend bool operator==(const Taken&, const Taken&) = default;
@@ -104,7 +105,8 @@ struct Taken {
 
 std::ostream& operator<<(std::ostream& out, const Taken& taken)
 {
-    return out << "state " << taken.state << ", value '" << taken.value << "', left '" << taken.left << "'";
+    return out << "state " << taken.state << ", taken " << taken.taken << ", value '" << taken.value << "', left '"
+               << taken.left << "'";
 }
 
 template <typename T>
@@ -126,7 +128,7 @@ Taken byExtraction(const std::string& input)
     T value{};
     in >> value;
     const std::ios::iostate state = in.rdstate();
-    return {state, in.fail() ? "" : "=" + show(value), rest(in)};
+    return {state, !in.fail(), in.fail() ? "" : show(value), rest(in)};
 }
 
 template <typename T>
@@ -136,7 +138,7 @@ Taken byReader(const std::string& input)
     T value{};
     const bool taken = EntryReader{in}.read(value) == Entry::read;
     const std::ios::iostate state = in.rdstate();
-    return {state, taken ? "=" + show(value) : "", rest(in)};
+    return {state, taken, taken ? show(value) : "", rest(in)};
 }
 
 TEST(EntryReader, TakesWhatExtractionTakes)

@@ -288,7 +288,7 @@ TEST(Dialogue, ReadErrorEndsTheDialogueLikeEndOfInput)
          {Case{"7 5 Alex Sample 10 ", systemError(EIO), summary("7", "15.00", false), readError},
           Case{"7 5 Alex Sample 10 x", systemError(EIO), summary("7", "15.00", false), badAmount + readError},
           // An entry cut short by the failure is neither taken nor refused.
-          Case{"7 5 Alex Sample 10", systemError(EIO), "$" + summary("7", "5.00", false), readError},
+          Case{"7 5 Alex Sample 10", systemError(EIO), std::string{"$"}.append(summary("7", "5.00", false)), readError},
           Case{"7 5 Alex Sample 10 ", memoryExhausted(), secondPrompt, "teller: memory exhausted\n"}}) {
         FailingInput source{c.input, c.failure};
         std::istream in{&source};
