@@ -15,12 +15,11 @@ FileInput::int_type FileInput::underflow()
 {
     const std::span<char> area{buffer};
     std::size_t filled = 0;
-    while (pendingError == 0 && filled < area.size()) {
+    int error = pendingError;
+    while (error == 0 && filled < area.size()) {
         const int c = std::getc(source);
         if (c == EOF) {
-            if (std::ferror(source) != 0) {
-                pendingError = errno != 0 ? errno : EIO;
-            }
+            error = std::ferror(source) == 0 ? 0 : (errno != 0 ? errno : EIO);
             break;
         }
         area[filled++] = traits_type::to_char_type(c);
@@ -28,14 +27,15 @@ FileInput::int_type FileInput::underflow()
             break;
         }
     }
+    pendingError = error;
     // What was read before a failure still counts; the failure comes after it.
     if (filled > 0) {
         const std::span<char> line = area.first(filled);
         setg(line.data(), line.data(), std::to_address(line.end()));
-        return traits_type::to_int_type(buffer.front());
+        return traits_type::to_int_type(line.front());
     }
-    if (pendingError != 0) {
-        throw std::system_error{pendingError, std::generic_category()};
+    if (error != 0) {
+        throw std::system_error{error, std::generic_category()};
     }
     return traits_type::eof();
 }

@@ -1,8 +1,11 @@
 #include "dialogue/file_output.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <span>
+#include <streambuf>
 #include <system_error>
 
 namespace teller {
@@ -22,6 +25,22 @@ FileOutput::int_type FileOutput::overflow(int_type c)
         pbump(1);
     }
     return traits_type::not_eof(c);
+}
+
+// Each prompt is one piece, so it is copied in whole rather than a character
+// at a time.
+std::streamsize FileOutput::xsputn(const char_type* text, std::streamsize size)
+{
+    if (size > epptr() - pptr()) {
+        drain();
+    }
+    const std::span<const char_type> piece{text, static_cast<std::size_t>(size)};
+    if (piece.size() > buffer.size()) {
+        return std::streambuf::xsputn(text, size);
+    }
+    std::copy(piece.begin(), piece.end(), pptr());
+    pbump(static_cast<int>(size));
+    return size;
 }
 
 int FileOutput::sync()

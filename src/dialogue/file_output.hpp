@@ -19,6 +19,7 @@ public:
 
 protected:
     int_type overflow(int_type c) override;
+    std::streamsize xsputn(const char_type* text, std::streamsize size) override;
     int sync() override;
 
 private:
