@@ -180,7 +180,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadEntryCase{"RestOfRefusedLineIsDropped", "7 5 Alex Sample x 50\n1 -1 -1", badAmount, "deposit 1 ", "6.00"},
         BadEntryCase{"ThirdNameWordIsADepositEntry", "7 5 Alex Sample Extra\n-1 -1", badAmount, "deposit 1 ", "5.00"},
         BadEntryCase{"WordForWithdrawal", "7 5 Alex Sample -1 2 abc\n-1", badAmount, "withdrawl 2 ", "3.00"},
-        BadEntryCase{"NameWordTooLong", "7 5 Alex " + std::string(256, 'S') + "\nAlex Sample -1 -1", badName,
+        // 255 bytes make a name word, 256 are too many.
+        BadEntryCase{"NameWordTooLong",
+                     "7 5 " + std::string(255, 'A') + " " + std::string(256, 'S') + "\nAlex Sample -1 -1", badName,
                      "name: ", "5.00"}),
     caseName<BadEntryCase>);
 
