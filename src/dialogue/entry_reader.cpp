@@ -154,8 +154,8 @@ std::optional<std::int32_t> toInteger(std::string_view text)
     return value;
 }
 
-// Single precision: 24 significant bits, normal exponents down to 2^-126,
-// subnormals down to 2^-149 and nothing from 2^128 up.
+// A single-precision value is q * 2^k with q below 2^24 and k from -149 (the
+// smallest subnormal) to 104 (the largest finite value, just below 2^128).
 constexpr int significandBits = 24;
 constexpr std::uint32_t significandLimit = std::uint32_t{1} << significandBits;
 constexpr int lowestExponent = -149;
