@@ -128,7 +128,9 @@ Entry settle(std::istream& in, const Scan& scan, bool valid)
     if (!valid) {
         state |= std::ios::failbit;
     }
-    in.setstate(state);
+    if (state != std::ios::goodbit) {
+        in.setstate(state);
+    }
     return valid ? Entry::read : Entry::refused;
 }
 

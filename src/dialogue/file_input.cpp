@@ -16,15 +16,16 @@ FileInput::int_type FileInput::underflow()
     const std::span<char> area{buffer};
     std::size_t filled = 0;
     int error = pendingError;
-    while (error == 0 && filled < area.size()) {
-        const int c = std::getc(source);
-        if (c == EOF) {
-            error = std::ferror(source) == 0 ? 0 : (errno != 0 ? errno : EIO);
-            break;
+    if (error == 0) {
+        int c = std::getc(source);
+        for (; c != EOF; c = std::getc(source)) {
+            area[filled++] = traits_type::to_char_type(c);
+            if (c == '\n' || filled == area.size()) {
+                break;
+            }
         }
-        area[filled++] = traits_type::to_char_type(c);
-        if (c == '\n') {
-            break;
+        if (c == EOF && std::ferror(source) != 0) {
+            error = errno != 0 ? errno : EIO;
         }
     }
     pendingError = error;

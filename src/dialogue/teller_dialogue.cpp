@@ -104,31 +104,51 @@ bool ask(Console& io, std::string_view prompt, std::string_view expected, T&& va
     }
 }
 
-// The prompt for an amount, rebuilt in place for each number: a scripted
-// session enters millions of amounts, and each prompt is sent on its own.
-constexpr std::size_t promptCapacity = 64;
-using PromptBuffer = std::array<char, promptCapacity>;
+// The prompt for an amount, kept for a whole phase and renumbered in place:
+// a scripted session enters millions of amounts, and each prompt is sent on
+// its own.
+class AmountPrompt {
+public:
+    explicit AmountPrompt(std::string_view action) : numberAt{begin(action)} {}
 
-std::string_view amountPrompt(PromptBuffer& buffer, std::string_view action, std::int32_t number)
-{
-    std::span<char> rest{buffer};
-    const auto append = [&rest](std::string_view part) { rest = rest.subspan(part.copy(rest.data(), part.size())); };
-    append("Please enter an amount for ");
-    append(action);
-    append(" ");
-    const char* const digitsEnd = std::to_chars(rest.data(), std::to_address(rest.end()), number).ptr;
-    rest = rest.subspan(static_cast<std::size_t>(digitsEnd - rest.data()));
-    append(" (-1 to exit): $");
-    return {buffer.data(), buffer.size() - rest.size()};
-}
+    std::string_view operator()(std::int32_t number)
+    {
+        const std::span<char> rest = std::span{text}.subspan(numberAt);
+        const char* const digitsEnd = std::to_chars(rest.data(), std::to_address(rest.end()), number).ptr;
+        length = numberAt + static_cast<std::size_t>(digitsEnd - rest.data());
+        append(" (-1 to exit): $");
+        return {text.data(), length};
+    }
+
+private:
+    static constexpr std::size_t capacity = 64;
+
+    void append(std::string_view part)
+    {
+        length += part.copy(std::span{text}.subspan(length).data(), part.size());
+    }
+
+    // Writes what comes before the number; returns where the number goes.
+    std::size_t begin(std::string_view action)
+    {
+        append("Please enter an amount for ");
+        append(action);
+        append(" ");
+        return length;
+    }
+
+    std::array<char, capacity> text{};
+    std::size_t length = 0;
+    std::size_t numberAt = 0;
+};
 
 bool depositPhase(Console& io, Account& uAccount)
 {
     float uFloat = 0.0F;
     std::int32_t uInt = 1;
-    PromptBuffer prompt{};
+    AmountPrompt prompt{"deposit"};
     while (uFloat != endOfPhase) {
-        if (!ask(io, amountPrompt(prompt, "deposit", uInt), amountExpected, uFloat)) {
+        if (!ask(io, prompt(uInt), amountExpected, uFloat)) {
             return false;
         }
         if (uFloat != endOfPhase) {
@@ -145,9 +165,9 @@ std::optional<float> withdrawalPhase(Console& io, Account& uAccount)
 {
     float uFloat = 0.0F;
     std::int32_t uInt = 1;
-    PromptBuffer prompt{};
+    AmountPrompt prompt{"withdrawl"};
     for (;;) {
-        if (!ask(io, amountPrompt(prompt, "withdrawl", uInt), amountExpected, uFloat)) {
+        if (!ask(io, prompt(uInt), amountExpected, uFloat)) {
             return std::nullopt;
         }
         if (uFloat == endOfPhase || uAccount.getBalance() - uFloat < 0.0F) {
