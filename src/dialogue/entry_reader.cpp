@@ -435,48 +435,51 @@ Entry EntryReader::guarded(Read read)
     }
 }
 
-Entry EntryReader::read(std::int32_t& value)
+// Skips to the entry, lets parse take its characters and tell whether they
+// make a value, and leaves the stream's state as extraction would.
+template <typename Parse>
+Entry EntryReader::readEntry(Parse parse)
 {
     return guarded([&] {
         if (!skipBlanks(stream)) {
             return Entry::ended;
         }
         Scan scan{*stream.rdbuf(), text};
+        const bool valid = parse(scan);
+        return settle(stream, scan, valid);
+    });
+}
+
+Entry EntryReader::read(std::int32_t& value)
+{
+    return readEntry([&value](Scan& scan) {
         scanInteger(scan);
         const std::optional<std::int32_t> number = scan.tooLong() ? std::nullopt : toInteger(scan.taken());
         value = number.value_or(value);
-        return settle(stream, scan, number.has_value());
+        return number.has_value();
     });
 }
 
 Entry EntryReader::read(float& value)
 {
-    return guarded([&] {
-        if (!skipBlanks(stream)) {
-            return Entry::ended;
-        }
-        Scan scan{*stream.rdbuf(), text};
+    return readEntry([&value](Scan& scan) {
         const Decimal decimal = scanDecimal(scan);
-        const bool valid = decimal.wellFormed && !scan.tooLong();
-        const std::optional<float> number = valid ? toFloat(decimal, scan.taken()) : std::nullopt;
+        const bool wellFormed = decimal.wellFormed && !scan.tooLong();
+        const std::optional<float> number = wellFormed ? toFloat(decimal, scan.taken()) : std::nullopt;
         value = number.value_or(value);
-        return settle(stream, scan, number.has_value());
+        return number.has_value();
     });
 }
 
 Entry EntryReader::read(std::string& word)
 {
-    return guarded([&] {
-        if (!skipBlanks(stream)) {
-            return Entry::ended;
-        }
-        Scan scan{*stream.rdbuf(), text};
+    return readEntry([&word](Scan& scan) {
         while (scan.take(isWordCharacter)) {
         }
         if (!scan.tooLong()) {
             word.assign(scan.taken());
         }
-        return settle(stream, scan, !scan.tooLong());
+        return !scan.tooLong();
     });
 }
 

@@ -39,6 +39,8 @@ public:
 private:
     template <typename Read>
     Entry guarded(Read read);
+    template <typename Parse>
+    Entry readEntry(Parse parse);
 
     std::istream& stream;
     std::array<char, longestEntry> text{};
