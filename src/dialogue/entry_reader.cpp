@@ -1,14 +1,12 @@
-#include "dialogue/entry_reader.hpp"
+#include "entry_reader.hpp"
+
+#include "decimal.hpp"
+#include "entry_scan.hpp"
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <charconv>
-#include <cmath>
-#include <compare>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <ios>
 #include <istream>
 #include <optional>
@@ -21,7 +19,9 @@
 namespace teller {
 namespace {
 
-using Traits = std::istream::traits_type;
+using Traits = EntryScan::Traits;
+
+static_assert(EntryReader::longestEntry <= Decimal::mostDigits, "every number an entry holds can be converted");
 
 constexpr bool isBlank(int c) noexcept
 {
@@ -73,56 +73,8 @@ bool skipBlanks(std::istream& in)
     return true;
 }
 
-// The characters of one entry, taken one at a time from the stream buffer
-// into a fixed array, each only once it is known to belong to the entry.
-class Scan {
-public:
-    Scan(std::streambuf& buffer, std::span<char> text) : source{buffer}, chars{text}, next{buffer.sgetc()} {}
-
-    // Takes the next character when it passes the test. A character that
-    // would make the entry too long is left, and the entry marked as such.
-    template <typename Test>
-    bool take(Test test)
-    {
-        if (next == Traits::eof() || !test(next)) {
-            return false;
-        }
-        if (length == chars.size()) {
-            overlong = true;
-            return false;
-        }
-        chars[length++] = Traits::to_char_type(next);
-        next = source.snextc();
-        return true;
-    }
-
-    [[nodiscard]] int peek() const noexcept
-    {
-        return next;
-    }
-    [[nodiscard]] std::string_view taken() const noexcept
-    {
-        return {chars.data(), length};
-    }
-    [[nodiscard]] bool tooLong() const noexcept
-    {
-        return overlong;
-    }
-    [[nodiscard]] bool atEnd() const noexcept
-    {
-        return next == Traits::eof();
-    }
-
-private:
-    std::streambuf& source;
-    std::span<char> chars;
-    std::size_t length = 0;
-    int next;
-    bool overlong = false;
-};
-
 // Leaves the stream's state as formatted extraction would.
-Entry settle(std::istream& in, const Scan& scan, bool valid)
+Entry settle(std::istream& in, const EntryScan& scan, bool valid)
 {
     std::ios::iostate state = scan.atEnd() ? std::ios::eofbit : std::ios::goodbit;
     if (!valid) {
@@ -135,7 +87,7 @@ Entry settle(std::istream& in, const Scan& scan, bool valid)
 }
 
 // A sign, then digits: the longest prefix that can be an integer.
-void scanInteger(Scan& scan)
+void scanInteger(EntryScan& scan)
 {
     scan.take(isSign);
     while (scan.take(isDigit)) {
@@ -156,134 +108,10 @@ std::optional<std::int32_t> toInteger(std::string_view text)
     return value;
 }
 
-// A single-precision value is q * 2^k with q below 2^24 and k from -149 (the
-// smallest subnormal) to 104 (the largest finite value, just below 2^128).
-constexpr int significandBits = 24;
-constexpr std::uint32_t significandLimit = std::uint32_t{1} << significandBits;
-constexpr int lowestExponent = -149;
-constexpr int highestExponent = 104;
-// Decimal magnitudes beyond which a value is surely out of range or rounds
-// to zero: 10^39 > 2^128 and 10^-46 < 2^-150.
-constexpr std::int64_t overflowMagnitude = 39;
-constexpr std::int64_t zeroMagnitude = -46;
 constexpr std::int64_t exponentCap = 100000;
-constexpr std::uint32_t radix = 10;
+constexpr std::int64_t radix = 10;
 
-// An unsigned integer of fixed capacity, wide enough for the digits of any
-// entry scaled by the powers of ten and two that converting it takes: at most
-// 10^255 * 2^149 or 10^300 * 2^25, under 1,100 bits.
-class Wide {
-public:
-    explicit Wide(std::uint32_t value) : used{value == 0 ? 0U : 1U}
-    {
-        limbs.front() = value;
-    }
-
-    void multiplyAdd(std::uint32_t factor, std::uint32_t addend)
-    {
-        std::uint64_t carry = addend;
-        for (std::uint32_t& limb : active()) {
-            const std::uint64_t product = std::uint64_t{limb} * factor + carry;
-            limb = static_cast<std::uint32_t>(product);
-            carry = product >> limbBits;
-        }
-        if (carry != 0) {
-            limbs.at(used++) = static_cast<std::uint32_t>(carry);
-        }
-    }
-
-    void shiftLeft(std::size_t bits)
-    {
-        const std::size_t words = bits / limbBits;
-        const std::size_t rest = bits % limbBits;
-        std::array<std::uint32_t, capacity> shifted{};
-        for (std::size_t i = 0; i < used; ++i) {
-            const std::uint64_t moved = std::uint64_t{limbs.at(i)} << rest;
-            shifted.at(i + words) |= static_cast<std::uint32_t>(moved);
-            shifted.at(i + words + 1) |= static_cast<std::uint32_t>(moved >> limbBits);
-        }
-        limbs = shifted;
-        used = used == 0 ? 0 : used + words + 1;
-        trim();
-    }
-
-    void halve()
-    {
-        for (std::size_t i = 0; i < used; ++i) {
-            const std::uint32_t carried = i + 1 < used ? limbs.at(i + 1) << (limbBits - 1) : 0;
-            limbs.at(i) = (limbs.at(i) >> 1U) | carried;
-        }
-        trim();
-    }
-
-    // Takes away a value no larger than this one.
-    void subtract(const Wide& other)
-    {
-        std::uint64_t borrow = 0;
-        for (std::size_t i = 0; i < used; ++i) {
-            const std::uint64_t taken = std::uint64_t{i < other.used ? other.limbs.at(i) : 0} + borrow;
-            borrow = limbs.at(i) < taken ? 1 : 0;
-            limbs.at(i) = static_cast<std::uint32_t>((borrow << limbBits) + limbs.at(i) - taken);
-        }
-        trim();
-    }
-
-    [[nodiscard]] std::size_t bitLength() const noexcept
-    {
-        return used == 0 ? 0 : (used - 1) * limbBits + static_cast<std::size_t>(std::bit_width(limbs.at(used - 1)));
-    }
-
-    [[nodiscard]] bool isZero() const noexcept
-    {
-        return used == 0;
-    }
-
-    friend std::strong_ordering operator<=>(const Wide& left, const Wide& right) noexcept
-    {
-        if (left.used != right.used) {
-            return left.used <=> right.used;
-        }
-        for (std::size_t i = left.used; i-- > 0;) {
-            if (left.limbs.at(i) != right.limbs.at(i)) {
-                return left.limbs.at(i) <=> right.limbs.at(i);
-            }
-        }
-        return std::strong_ordering::equal;
-    }
-
-private:
-    static constexpr std::size_t limbBits = 32;
-    static constexpr std::size_t capacity = 40;
-
-    std::span<std::uint32_t> active() noexcept
-    {
-        return std::span{limbs}.first(used);
-    }
-
-    void trim() noexcept
-    {
-        while (used > 0 && limbs.at(used - 1) == 0) {
-            --used;
-        }
-    }
-
-    std::array<std::uint32_t, capacity> limbs{};
-    std::size_t used = 0;
-};
-
-// A decimal entry as its significant digits (from the first that is not
-// zero) times a power of ten, read as its characters are taken.
-struct Decimal {
-    bool wellFormed = false;
-    bool negative = false;
-    std::size_t count = 0;
-    std::uint64_t leading = 0;  // the value of the digits while there are few
-    std::int64_t exponent = 0;
-    std::size_t first = 0;  // where the significant digits start in the entry
-    std::size_t last = 0;   // and where they end, a point perhaps among them
-};
-
-std::int64_t scanExponent(Scan& scan, bool& wellFormed)
+std::int64_t scanExponent(EntryScan& scan, bool& wellFormed)
 {
     const bool negative = scan.peek() == '-';
     scan.take(isSign);
@@ -297,124 +125,36 @@ std::int64_t scanExponent(Scan& scan, bool& wellFormed)
 
 // A sign, digits with at most one point, then an exponent once there is a
 // digit: the longest prefix that can be a decimal number. "-", "." and "1e+"
-// are such prefixes too, but not well formed.
-Decimal scanDecimal(Scan& scan)
+// are such prefixes too, but not well formed, and give nothing.
+std::optional<Decimal> scanDecimal(EntryScan& scan)
 {
     Decimal number;
     number.negative = scan.peek() == '-';
     scan.take(isSign);
-    bool point = false;
+    bool wellFormed = false;
+    std::size_t first = 0;  // where the significant digits start
+    std::optional<std::size_t> point;
     for (int c = scan.peek();; c = scan.peek()) {
         if (scan.take(isDigit)) {
-            number.wellFormed = true;
+            wellFormed = true;
             number.exponent -= point ? 1 : 0;
-            if (number.count > 0 || c != '0') {
-                number.first = number.count++ == 0 ? scan.taken().size() - 1 : number.first;
-                number.leading = number.leading * radix + static_cast<std::uint64_t>(c - '0');
+            if (c == '0' && first == 0) {
+                continue;
             }
+            first = first == 0 ? scan.taken().size() : first;
         } else if (!point && scan.take(isPoint)) {
-            point = true;
+            point = scan.taken().size() - 1;
         } else {
             break;
         }
     }
-    number.last = scan.taken().size();
-    if (number.wellFormed && scan.take(isExponentMark)) {
-        number.wellFormed = false;
-        number.exponent += scanExponent(scan, number.wellFormed);
+    // The digits from the first significant one, with no point among them.
+    number.digits = first == 0 ? std::string_view{} : scan.withoutPoint(first - 1, point);
+    if (wellFormed && scan.take(isExponentMark)) {
+        wellFormed = false;
+        number.exponent += scanExponent(scan, wellFormed);
     }
-    return number;
-}
-
-// Up to 2^24 times or over 10^10 is one correctly rounded operation on exact
-// operands, which covers every amount typed in dollars and cents.
-std::optional<float> quickly(const Decimal& number)
-{
-    constexpr std::array<float, 11> powersOfTen{1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
-    constexpr std::size_t mostDigits = 8;
-    const auto reach = static_cast<std::int64_t>(powersOfTen.size()) - 1;
-    if (number.count > mostDigits || number.leading > significandLimit || number.exponent > reach
-        || number.exponent < -reach) {
-        return std::nullopt;
-    }
-    const auto significand = static_cast<float>(number.leading);
-    const float scale = powersOfTen.at(static_cast<std::size_t>(std::abs(number.exponent)));
-    return number.exponent >= 0 ? significand * scale : significand / scale;
-}
-
-// Exactly: finds q and k with q * 2^k the value rounded to nearest, ties to
-// even, by long division of the value scaled to 25 bits.
-std::optional<float> exactly(const Decimal& number, std::string_view text)
-{
-    Wide numerator{0};
-    for (const char c : text.substr(number.first, number.last - number.first)) {
-        if (isDigit(c)) {
-            numerator.multiplyAdd(radix, static_cast<std::uint32_t>(c - '0'));
-        }
-    }
-    Wide denominator{1};
-    for (std::int64_t i = 0; i < std::abs(number.exponent); ++i) {
-        (number.exponent > 0 ? numerator : denominator).multiplyAdd(radix, 0);
-    }
-    const auto bits = static_cast<int>(numerator.bitLength()) - static_cast<int>(denominator.bitLength());
-    int k = std::max(bits - significandBits, lowestExponent);
-    if (k > highestExponent) {
-        return std::nullopt;
-    }
-    (k >= 0 ? denominator : numerator).shiftLeft(static_cast<std::size_t>(std::abs(k)));
-
-    Wide divisor = denominator;
-    divisor.shiftLeft(significandBits);
-    std::uint32_t q = 0;
-    for (int bit = significandBits; bit >= 0; --bit) {
-        q <<= 1U;
-        if (numerator >= divisor) {
-            numerator.subtract(divisor);
-            q |= 1U;
-        }
-        divisor.halve();
-    }
-    bool roundUp = false;
-    if (q >= significandLimit) {
-        roundUp = (q & 1U) != 0 && (!numerator.isZero() || (q & 2U) != 0);
-        q >>= 1U;
-        ++k;
-    } else {
-        numerator.shiftLeft(1);
-        const auto half = numerator <=> denominator;
-        roundUp = std::is_gt(half) || (std::is_eq(half) && (q & 1U) != 0);
-    }
-    q += roundUp ? 1U : 0U;
-    if (q == significandLimit) {
-        q >>= 1U;
-        ++k;
-    }
-    if (k > highestExponent) {
-        return std::nullopt;
-    }
-    return std::ldexp(static_cast<float>(q), k);
-}
-
-// The single-precision value nearest to a well-formed decimal entry; nothing
-// when it is beyond the range of single precision.
-std::optional<float> toFloat(const Decimal& number, std::string_view text)
-{
-    std::optional<float> magnitude = 0.0F;
-    const std::int64_t order = static_cast<std::int64_t>(number.count) + number.exponent;
-    if (number.count == 0 || order <= zeroMagnitude) {
-        magnitude = 0.0F;
-    } else if (order > overflowMagnitude) {
-        magnitude = std::nullopt;
-    } else {
-        magnitude = quickly(number);
-        if (!magnitude) {
-            magnitude = exactly(number, text);
-        }
-    }
-    if (!magnitude) {
-        return std::nullopt;
-    }
-    return number.negative ? -*magnitude : *magnitude;
+    return wellFormed ? std::optional{number} : std::nullopt;
 }
 
 }  // namespace
@@ -444,7 +184,7 @@ Entry EntryReader::readEntry(Parse parse)
         if (!skipBlanks(stream)) {
             return Entry::ended;
         }
-        Scan scan{*stream.rdbuf(), text};
+        EntryScan scan{*stream.rdbuf(), text};
         const bool valid = parse(scan);
         return settle(stream, scan, valid);
     });
@@ -452,7 +192,7 @@ Entry EntryReader::readEntry(Parse parse)
 
 Entry EntryReader::read(std::int32_t& value)
 {
-    return readEntry([&value](Scan& scan) {
+    return readEntry([&value](EntryScan& scan) {
         scanInteger(scan);
         const std::optional<std::int32_t> number = scan.tooLong() ? std::nullopt : toInteger(scan.taken());
         value = number.value_or(value);
@@ -462,10 +202,9 @@ Entry EntryReader::read(std::int32_t& value)
 
 Entry EntryReader::read(float& value)
 {
-    return readEntry([&value](Scan& scan) {
-        const Decimal decimal = scanDecimal(scan);
-        const bool wellFormed = decimal.wellFormed && !scan.tooLong();
-        const std::optional<float> number = wellFormed ? toFloat(decimal, scan.taken()) : std::nullopt;
+    return readEntry([&value](EntryScan& scan) {
+        const std::optional<Decimal> decimal = scanDecimal(scan);
+        const std::optional<float> number = decimal && !scan.tooLong() ? toFloat(*decimal) : std::nullopt;
         value = number.value_or(value);
         return number.has_value();
     });
@@ -473,7 +212,7 @@ Entry EntryReader::read(float& value)
 
 Entry EntryReader::read(std::string& word)
 {
-    return readEntry([&word](Scan& scan) {
+    return readEntry([&word](EntryScan& scan) {
         while (scan.take(isWordCharacter)) {
         }
         if (!scan.tooLong()) {

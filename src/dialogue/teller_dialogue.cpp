@@ -1,7 +1,7 @@
-#include "dialogue/teller_dialogue.hpp"
+#include "teller_dialogue.hpp"
 
-#include "account/account.hpp"
-#include "dialogue/entry_reader.hpp"
+#include "account.hpp"
+#include "entry_reader.hpp"
 
 #include <array>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "account/account.hpp"
+#include "account.hpp"
 
 #include <gtest/gtest.h>
 

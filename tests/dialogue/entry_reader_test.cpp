@@ -1,4 +1,4 @@
-#include "dialogue/entry_reader.hpp"
+#include "entry_reader.hpp"
 
 #include <gtest/gtest.h>
 
@@ -49,6 +49,13 @@ constexpr float untouched = 12345.0F;
 constexpr float largest = std::numeric_limits<float>::max();
 constexpr float smallest = std::numeric_limits<float>::denorm_min();
 const std::string longestNumber(EntryReader::longestEntry, '1');
+// 1.5 and 2.5 times the smallest subnormal, written out exactly.
+const std::string subnormalTie =
+    "2.10194769648722560638559437493487419692039291281477365763560242583468662402879090222"
+    "9957282543182373046875e-45";
+const std::string higherSubnormalTie =
+    "3.5032461608120426773093239582247903282006548546912894293926707097244777067146"
+    "51503716595470905303955078125e-45";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, EntryReaderAmounts,
@@ -66,6 +73,10 @@ INSTANTIATE_TEST_SUITE_P(
                     AmountCase{"AboveHalfTheSmallestRoundsUp", "7.0065e-46", Entry::read, smallest, ""},
                     AmountCase{"TieRoundsToEven", "16777217", Entry::read, 16777216.0F, ""},
                     AmountCase{"TieRoundsUpToEven", "16777219.0", Entry::read, 16777220.0F, ""},
+                    AmountCase{"TieBelowTwoToThe24RoundsToEven", "5990655.25", Entry::read, 5990655.0F, ""},
+                    AmountCase{"TieAboveTwoToThe25RoundsToEven", "335544340e-1", Entry::read, 33554432.0F, ""},
+                    AmountCase{"SubnormalTieRoundsUpToEven", subnormalTie, Entry::read, 2 * smallest, ""},
+                    AmountCase{"SubnormalTieRoundsDownToEven", higherSubnormalTie, Entry::read, 2 * smallest, ""},
                     AmountCase{"NearlyMinusOne", "-0.9999999999", Entry::read, -1.0F, ""},
                     AmountCase{"NegativeZeroKeepsItsSign", "-0", Entry::read, -0.0F, ""},
                     AmountCase{"SignPointAndTrailingPoint", "+.5 5.", Entry::read, 0.5F, " 5."},

@@ -1,4 +1,4 @@
-#include "dialogue/teller_dialogue.hpp"
+#include "teller_dialogue.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "dialogue/file_input.hpp"
-#include "dialogue/file_output.hpp"
-#include "dialogue/teller_dialogue.hpp"
+#include "file_input.hpp"
+#include "file_output.hpp"
+#include "teller_dialogue.hpp"
 
 #include <cstdio>
 #include <istream>

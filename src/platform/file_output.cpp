@@ -1,4 +1,4 @@
-#include "dialogue/file_output.hpp"
+#include "file_output.hpp"
 
 #include <algorithm>
 #include <cerrno>

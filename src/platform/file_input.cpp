@@ -1,4 +1,4 @@
-#include "dialogue/file_input.hpp"
+#include "file_input.hpp"
 
 #include <cerrno>
 #include <cstddef>

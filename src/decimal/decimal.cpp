@@ -1,0 +1,149 @@
+#include "decimal.hpp"
+
+#include "wide_integer.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cmath>
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <optional>
+#include <span>
+
+namespace teller {
+namespace {
+
+using Limits = std::numeric_limits<float>;
+static_assert(Limits::is_iec559 && Limits::radix == 2, "amounts are IEEE 754 binary floating point");
+
+// A single-precision value is q * 2^k with q below 2^24 and k from -149 (the
+// smallest subnormal) to 104 (the largest finite value, just below 2^128).
+constexpr int significandBits = Limits::digits;
+constexpr std::uint32_t significandLimit = std::uint32_t{1} << significandBits;
+constexpr int lowestExponent = Limits::min_exponent - Limits::digits;
+constexpr int highestExponent = Limits::max_exponent - Limits::digits;
+static_assert(significandBits == 24 && lowestExponent == -149 && highestExponent == 104, "single precision");
+
+// Decimal magnitudes beyond which a value is surely out of range or rounds
+// to zero: 10^39 > 2^128 and 10^-46 < 2^-150.
+constexpr std::int64_t overflowMagnitude = 39;
+constexpr std::int64_t zeroMagnitude = -46;
+constexpr std::uint32_t radix = 10;
+
+// Bits enough for 10^n, with 3.3220 standing in for log2(10) from above.
+constexpr std::size_t bitsForPowerOfTen(std::size_t n) noexcept
+{
+    constexpr std::size_t scale = 10000;
+    return (n * 33220 + scale - 1) / scale;
+}
+
+// The exact division below holds at most all digits times 2^149, or a
+// divisor of 10^(digits + 45) times 2^25: the powers a number that is
+// neither out of range nor zero can reach.
+constexpr auto mostDivisorDigits = Decimal::mostDigits + static_cast<std::size_t>(-zeroMagnitude - 1);
+constexpr std::size_t mostBits = std::max(bitsForPowerOfTen(Decimal::mostDigits) + std::size_t{-lowestExponent},
+                                          bitsForPowerOfTen(mostDivisorDigits) + significandBits + 1);
+using Wide = WideInteger<mostBits>;
+static_assert(Wide::limbCount * Wide::limbBits >= mostBits);
+
+// Up to 2^24 times or over 10^10 is one correctly rounded operation on exact
+// operands, which covers every amount typed in dollars and cents.
+std::optional<float> quickly(const Decimal& number) noexcept
+{
+    constexpr std::array<float, 11> powersOfTen{1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
+    constexpr std::size_t mostQuickDigits = 8;
+    const auto reach = static_cast<std::int64_t>(powersOfTen.size()) - 1;
+    if (number.digits.size() > mostQuickDigits || number.exponent > reach || number.exponent < -reach) {
+        return std::nullopt;
+    }
+    std::uint32_t leading = 0;
+    for (const char c : number.digits) {
+        leading = leading * radix + static_cast<std::uint32_t>(c - '0');
+    }
+    if (leading > significandLimit) {
+        return std::nullopt;
+    }
+    const auto significand = static_cast<float>(leading);
+    const float scale = std::span{powersOfTen}[static_cast<std::size_t>(std::abs(number.exponent))];
+    return number.exponent >= 0 ? significand * scale : significand / scale;
+}
+
+// Exactly: finds q and k with q * 2^k the value rounded to nearest, ties to
+// even, by long division of the value scaled to 25 bits.
+std::optional<float> exactly(const Decimal& number) noexcept
+{
+    Wide numerator{0};
+    for (const char c : number.digits) {
+        numerator.multiplyAdd(radix, static_cast<std::uint32_t>(c - '0'));
+    }
+    Wide denominator{1};
+    for (std::int64_t i = 0; i < std::abs(number.exponent); ++i) {
+        (number.exponent > 0 ? numerator : denominator).multiplyAdd(radix, 0);
+    }
+    const auto bits = static_cast<int>(numerator.bitLength()) - static_cast<int>(denominator.bitLength());
+    int k = std::max(bits - significandBits, lowestExponent);
+    if (k > highestExponent) {
+        return std::nullopt;
+    }
+    (k >= 0 ? denominator : numerator).shiftLeft(static_cast<std::size_t>(std::abs(k)));
+
+    Wide divisor = denominator;
+    divisor.shiftLeft(significandBits);
+    std::uint32_t q = 0;
+    for (int bit = significandBits; bit >= 0; --bit) {
+        q <<= 1U;
+        if (numerator >= divisor) {
+            numerator.subtract(divisor);
+            q |= 1U;
+        }
+        divisor.halve();
+    }
+    bool roundUp = false;
+    if (q >= significandLimit) {
+        roundUp = (q & 1U) != 0 && (!numerator.isZero() || (q & 2U) != 0);
+        q >>= 1U;
+        ++k;
+    } else {
+        numerator.shiftLeft(1);
+        const auto half = numerator <=> denominator;
+        roundUp = std::is_gt(half) || (std::is_eq(half) && (q & 1U) != 0);
+    }
+    q += roundUp ? 1U : 0U;
+    if (q == significandLimit) {
+        q >>= 1U;
+        ++k;
+    }
+    if (k > highestExponent) {
+        return std::nullopt;
+    }
+    return std::ldexp(static_cast<float>(q), k);
+}
+
+}  // namespace
+
+std::optional<float> toFloat(const Decimal& number) noexcept
+{
+    assert(number.digits.size() <= Decimal::mostDigits);
+    std::optional<float> magnitude = 0.0F;
+    const std::int64_t order = static_cast<std::int64_t>(number.digits.size()) + number.exponent;
+    if (number.digits.empty() || order <= zeroMagnitude) {
+        magnitude = 0.0F;
+    } else if (order > overflowMagnitude) {
+        magnitude = std::nullopt;
+    } else {
+        magnitude = quickly(number);
+        if (!magnitude) {
+            magnitude = exactly(number);
+        }
+    }
+    if (!magnitude) {
+        return std::nullopt;
+    }
+    return number.negative ? -*magnitude : *magnitude;
+}
+
+}  // namespace teller
