@@ -1,15 +1,20 @@
 #include "teller_dialogue.hpp"
 
 #include "account.hpp"
+#include "amount_prompt.hpp"
 #include "entry_reader.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <exception>
 #include <ios>
 #include <istream>
+#include <limits>
 #include <memory>
 #include <new>
 #include <optional>
@@ -19,6 +24,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace teller {
 namespace {
@@ -29,6 +35,7 @@ constexpr std::string_view accountNumberExpected = "an account number, a whole n
 constexpr std::string_view balanceExpected = "an initial balance, such as 100 or 25.50";
 constexpr std::string_view nameExpected = "a first and last name, each word at most 255 bytes";
 constexpr std::string_view amountExpected = "an amount, such as 25.50 or -1";
+constexpr std::string_view holdableExpected = "an amount the balance can hold, such as 25.50 or -1";
 
 // The dialogue's streams, and what stopped it if it could not go on.
 struct Console {
@@ -78,20 +85,38 @@ Entry readAnswer(EntryReader& reader, Name& name)
     return first == Entry::read ? reader.read(name.last) : first;
 }
 
-// Asks until a valid answer is read; false when the input ends or fails, or
-// the prompt cannot be written. A refused entry costs the rest of its line,
-// so every retry consumes input.
-template <typename T>
-bool ask(Console& io, std::string_view prompt, std::string_view expected, T&& value)
+// Says what was expected of a refused entry, after what is already written.
+bool complain(Console& io, std::string_view expected)
+{
+    if (!send(io, {})) {
+        return false;
+    }
+    io.err << "teller: expected " << expected << '\n';
+    io.err.flush();
+    return true;
+}
+
+// Takes any value that reads well.
+constexpr auto anyValue = [](const auto& /*value*/) { return std::string_view{}; };
+
+// Asks until a valid answer is read that check has nothing against; false
+// when the input ends or fails, or the prompt cannot be written. A refused
+// entry costs the rest of its line, so every retry consumes input.
+template <typename T, typename Check = decltype(anyValue)>
+bool ask(Console& io, std::string_view prompt, std::string_view expected, T&& value, Check check = anyValue)
 {
     for (;;) {
         if (!send(io, prompt)) {
             return false;
         }
         Entry entry = readAnswer(io.reader, value);
-        if (entry == Entry::refused) {
-            io.err << "teller: expected " << expected << '\n';
-            io.err.flush();
+        const std::string_view refusal = entry == Entry::refused ? expected
+                                         : entry == Entry::read  ? check(value)
+                                                                 : std::string_view{};
+        if (!refusal.empty()) {
+            if (!complain(io, refusal)) {
+                return false;
+            }
             entry = io.reader.dropLine();
             if (entry == Entry::read) {
                 continue;
@@ -104,51 +129,21 @@ bool ask(Console& io, std::string_view prompt, std::string_view expected, T&& va
     }
 }
 
-// The prompt for an amount, kept for a whole phase and renumbered in place:
-// a scripted session enters millions of amounts, and each prompt is sent on
-// its own.
-class AmountPrompt {
-public:
-    explicit AmountPrompt(std::string_view action) : numberAt{begin(action)} {}
-
-    std::string_view operator()(std::int32_t number)
-    {
-        const std::span<char> rest = std::span{text}.subspan(numberAt);
-        const char* const digitsEnd = std::to_chars(rest.data(), std::to_address(rest.end()), number).ptr;
-        length = numberAt + static_cast<std::size_t>(digitsEnd - rest.data());
-        append(" (-1 to exit): $");
-        return {text.data(), length};
-    }
-
-private:
-    static constexpr std::size_t capacity = 64;
-
-    void append(std::string_view part)
-    {
-        length += part.copy(std::span{text}.subspan(length).data(), part.size());
-    }
-
-    // Writes what comes before the number; returns where the number goes.
-    std::size_t begin(std::string_view action)
-    {
-        append("Please enter an amount for ");
-        append(action);
-        append(" ");
-        return length;
-    }
-
-    std::array<char, capacity> text{};
-    std::size_t length = 0;
-    std::size_t numberAt = 0;
-};
+// An amount that would take the balance beyond single precision is refused:
+// from an infinite balance no overdraft could be told.
+std::string_view holdable(float balance)
+{
+    return std::isfinite(balance) ? std::string_view{} : holdableExpected;
+}
 
 bool depositPhase(Console& io, Account& uAccount)
 {
     float uFloat = 0.0F;
     std::int32_t uInt = 1;
-    AmountPrompt prompt{"deposit"};
+    AmountPrompt prompt{Phase::deposit};
     while (uFloat != endOfPhase) {
-        if (!ask(io, prompt(uInt), amountExpected, uFloat)) {
+        const auto check = [&uAccount](float amount) { return holdable(uAccount.getBalance() + amount); };
+        if (!ask(io, prompt(uInt), amountExpected, uFloat, check)) {
             return false;
         }
         if (uFloat != endOfPhase) {
@@ -165,9 +160,14 @@ std::optional<float> withdrawalPhase(Console& io, Account& uAccount)
 {
     float uFloat = 0.0F;
     std::int32_t uInt = 1;
-    AmountPrompt prompt{"withdrawl"};
+    AmountPrompt prompt{Phase::withdrawal};
     for (;;) {
-        if (!ask(io, prompt(uInt), amountExpected, uFloat)) {
+        // An overdraft ends the phase as it is, however large.
+        const auto check = [&uAccount](float amount) {
+            const float after = uAccount.getBalance() - amount;
+            return after < 0.0F ? std::string_view{} : holdable(after);
+        };
+        if (!ask(io, prompt(uInt), amountExpected, uFloat, check)) {
             return std::nullopt;
         }
         if (uFloat == endOfPhase || uAccount.getBalance() - uFloat < 0.0F) {
@@ -193,6 +193,9 @@ std::optional<float> bothPhases(Console& io, Account& uAccount)
 // diagnostics were lost must not look like a success to its caller.
 int finish(Console& io)
 {
+    if (!io.outputFailed) {
+        send(io, {});
+    }
     if (io.input == Entry::ended) {
         io.err << "teller: input ended before the dialogue was complete\n";
     } else if (io.input == Entry::failed) {
@@ -215,19 +218,32 @@ int dialogue(std::istream& in, std::ostream& out, std::ostream& err)
     Console io{EntryReader{in}, out, err, Entry::read, false, std::error_code{}};
     std::int32_t uInt = 0;
     float uFloat = 0.0F;
+    // Room for the longest name words now, so that nothing is allocated once
+    // the dialogue has begun.
     std::string uFName;
     std::string uLName;
+    uFName.reserve(EntryReader::longestEntry);
+    uLName.reserve(EntryReader::longestEntry);
     if (ask(io, "Please enter an account number: ", accountNumberExpected, uInt)
         && ask(io, "Please enter an initial balance: ", balanceExpected, uFloat)
         && ask(io, "Please enter your first and last name: ", nameExpected, Name{uFName, uLName})) {
-        Account uAccount{uInt, uFloat, uFName, uLName};
+        Account uAccount{uInt, uFloat, std::move(uFName), std::move(uLName)};
         const std::optional<float> lastAmount = bothPhases(io, uAccount);
         if (!io.outputFailed) {
             uAccount.printSummary(out, lastAmount.value_or(endOfPhase));
-            send(io, {});
         }
     }
     return finish(io);
+}
+
+// Ends a dialogue that cannot go on with one line that says why, after what
+// was written before.
+int stopShort(std::ostream& out, std::ostream& err, std::string_view reason)
+{
+    out.flush();
+    err << "teller: " << reason << '\n';
+    err.flush();
+    return EXIT_FAILURE;
 }
 
 }  // namespace
@@ -237,9 +253,9 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err)
     try {
         return dialogue(in, out, err);
     } catch (const std::bad_alloc&) {
-        err << "teller: memory exhausted\n";
-        err.flush();
-        return EXIT_FAILURE;
+        return stopShort(out, err, "memory exhausted");
+    } catch (const std::exception& failure) {
+        return stopShort(out, err, failure.what());
     }
 }
 

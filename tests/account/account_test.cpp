@@ -19,13 +19,16 @@ std::string summaryOf(const Account& account, float lastAmount)
     return out.str();
 }
 
-TEST(AccountSummary, WritesEveryLineExactly)
+TEST(AccountSummary, WritesEveryLineExactlyAndLeavesTheStreamsFormat)
 {
     const Account account{315, 120.0F, "Alex", "Sample"};
-    EXPECT_EQ(summaryOf(account, 500.0F), std::string{"\nBank Account Holder: Alex Sample\n"
-                                                      "Bank Account Number: 315\n"
-                                                      "Bank Account Balance: $120.00\n"}
-                                              + holdWarning);
+    std::ostringstream out;
+    account.printSummary(out, 500.0F);
+    out << 0.125F;
+    EXPECT_EQ(out.str(), std::string{"\nBank Account Holder: Alex Sample\n"
+                                     "Bank Account Number: 315\n"
+                                     "Bank Account Balance: $120.00\n"}
+                             + holdWarning + "0.125");
 }
 
 struct SummaryCase {

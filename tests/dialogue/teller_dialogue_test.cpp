@@ -11,6 +11,7 @@
 #include <limits>
 #include <new>
 #include <sstream>
+#include <stdexcept>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -130,6 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
         PhaseCase{"OverdraftStopsWithoutWithdrawing", "1 100 Alex Sample 5 -1 30 500 20", "1", "75.00", true, 2, 2},
         PhaseCase{"NegativeBalanceRefusesEvenZero", "1 -50 Alex Sample -1 0", "1", "-50.00", true, 1, 1},
         PhaseCase{"NegativeBalanceWarnsAfterMinusOne", "1 -50 Alex Sample -1 -1", "1", "-50.00", true, 1, 1},
+        PhaseCase{"HugeOverdraftStillEndsTheWithdrawals", "1 -3e38 Alex Sample -1 3e38", "1",
+                  "-300000000549775575777803994281145270272.00", true, 1, 1},
         PhaseCase{"LeadingZerosAreDropped", "0042 1 Alex Sample -1 -1", "42", "1.00", false, 1, 1},
         PhaseCase{"NegativeAccountNumber", "-7 1 Alex Sample -1 -1", "-7", "1.00", false, 1, 1},
         PhaseCase{"FractionalNumberFeedsTheBalance", "12.5\nAlex Sample -1 -1", "12", "0.50", false, 1, 1},
@@ -166,6 +169,8 @@ TEST_P(DialogueBadEntries, AreRefusedAndAskedAgain)
 
 constexpr const char* badNumber = "teller: expected an account number, a whole number from -2147483648 to 2147483647\n";
 constexpr const char* badBalance = "teller: expected an initial balance, such as 100 or 25.50\n";
+constexpr const char* badHoldable = "teller: expected an amount the balance can hold, such as 25.50 or -1\n";
+constexpr const char* largeBalance = "300000000549775575777803994281145270272.00";
 constexpr const char* badName = "teller: expected a first and last name, each word at most 255 bytes\n";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -180,6 +185,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadEntryCase{"RestOfRefusedLineIsDropped", "7 5 Alex Sample x 50\n1 -1 -1", badAmount, "deposit 1 ", "6.00"},
         BadEntryCase{"ThirdNameWordIsADepositEntry", "7 5 Alex Sample Extra\n-1 -1", badAmount, "deposit 1 ", "5.00"},
         BadEntryCase{"WordForWithdrawal", "7 5 Alex Sample -1 2 abc\n-1", badAmount, "withdrawl 2 ", "3.00"},
+        BadEntryCase{"DepositBeyondWhatTheBalanceHolds", "7 3e38 Alex Sample 3e38 9\n-1 -1", badHoldable, "deposit 1 ",
+                     largeBalance},
+        BadEntryCase{"WithdrawalBeyondWhatTheBalanceHolds", "7 3e38 Alex Sample -1 -3e38\n-1", badHoldable,
+                     "withdrawl 1 ", largeBalance},
         // 255 bytes make a name word, 256 are too many.
         BadEntryCase{"NameWordTooLong",
                      "7 5 " + std::string(255, 'A') + " " + std::string(256, 'S') + "\nAlex Sample -1 -1", badName,
@@ -291,7 +300,9 @@ TEST(Dialogue, ReadErrorEndsTheDialogueLikeEndOfInput)
           Case{"7 5 Alex Sample 10 x", systemError(EIO), summary("7", "15.00", false), badAmount + readError},
           // An entry cut short by the failure is neither taken nor refused.
           Case{"7 5 Alex Sample 10", systemError(EIO), std::string{"$"}.append(summary("7", "5.00", false)), readError},
-          Case{"7 5 Alex Sample 10 ", memoryExhausted(), secondPrompt, "teller: memory exhausted\n"}}) {
+          Case{"7 5 Alex Sample 10 ", memoryExhausted(), secondPrompt, "teller: memory exhausted\n"},
+          Case{"7 5 Alex Sample 10 ", std::make_exception_ptr(std::logic_error{"broken"}), secondPrompt,
+               "teller: broken\n"}}) {
         FailingInput source{c.input, c.failure};
         std::istream in{&source};
         const Outcome run = runWith(in);
