@@ -1,5 +1,7 @@
 #include "teller_dialogue.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -40,17 +42,19 @@ bool eachLineComesFromTeller(std::string_view err)
 
 constexpr std::size_t never = std::string::npos;
 
-// The user's side of the dialogue: it types the given answers, and its
-// keyboard and screen fail where the fuzzer says, a read with EIO and every
-// write after the first `room` characters with ENOSPC. It notes what each
-// side had done when the other failed.
+// The user's side of the dialogue: it types the given answers a line at a
+// time, and its keyboard and screen fail where the fuzzer says, a read with
+// EIO and every write after the first `room` characters with ENOSPC. Like
+// teller's own buffers, it shows what was written only when it is flushed,
+// when its small buffer is full or before it hands over a line. It notes
+// what each side had done when the other failed.
 class Terminal : public std::streambuf {
 public:
     Terminal(std::string answers, std::size_t readFailsAt, std::size_t room)
         : typed{std::move(answers)}, readFailsAt{readFailsAt}, room{room}
     {
-        const std::span<char> served = std::span{typed}.first(readFailsAt < typed.size() ? readFailsAt : typed.size());
-        setg(served.data(), served.data(), std::to_address(served.end()));
+        setg(typed.data(), typed.data(), typed.data());
+        setp(pending.data(), std::to_address(pending.end()));
     }
 
     [[nodiscard]] std::size_t taken() const
@@ -73,28 +77,44 @@ public:
 protected:
     int_type underflow() override
     {
-        if (readFailsAt >= typed.size()) {
-            return traits_type::eof();
+        sync();
+        const std::size_t at = taken();
+        const std::size_t newline = typed.find('\n', at);
+        const std::size_t end = std::min(newline == std::string::npos ? typed.size() : newline + 1, readFailsAt);
+        if (at >= end) {
+            if (readFailsAt >= typed.size()) {
+                return traits_type::eof();
+            }
+            screenAtReadFailure = screen.size();
+            throw std::system_error{EIO, std::generic_category()};
         }
-        screenAtReadFailure = screen.size();
-        throw std::system_error{EIO, std::generic_category()};
+        const std::span<char> line = std::span{typed}.subspan(at, end - at);
+        setg(typed.data(), line.data(), std::to_address(line.end()));
+        return traits_type::to_int_type(line.front());
     }
 
     int_type overflow(int_type c) override
     {
-        if (takenAtFailure == never && screen.size() == room) {
-            takenAtFailure = taken();
-        }
         sync();
-        screen.push_back(traits_type::to_char_type(c));
-        return c;
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
     }
 
     int sync() override
     {
+        const std::string_view written{pbase(), static_cast<std::size_t>(pptr() - pbase())};
+        setp(pending.data(), std::to_address(pending.end()));
+        if (takenAtFailure == never && screen.size() + written.size() > room) {
+            takenAtFailure = taken();
+            screen.append(written.substr(0, room - screen.size()));
+        }
         if (takenAtFailure != never) {
             throw std::system_error{ENOSPC, std::generic_category()};
         }
+        screen.append(written);
         return 0;
     }
 
@@ -102,6 +122,7 @@ private:
     std::string typed;
     std::size_t readFailsAt;
     std::size_t room;
+    std::array<char, 16> pending{};
     std::string screen;
     std::size_t screenAtReadFailure = never;
     std::size_t takenAtFailure = never;
@@ -121,10 +142,11 @@ std::size_t failurePoint(std::span<const std::uint8_t> bytes, std::size_t at)
 }  // namespace
 
 // Any bytes at all as the user's answers, with a read and a write failing at
-// points of the fuzzer's choosing: the dialogue must end with status 0 or 1,
-// say why it failed, complain only in its own lines, never prompt without
-// consuming input, read nothing once a write has failed, and prompt no more
-// once a read has failed.
+// points of the fuzzer's choosing, the write also in the flush before a read:
+// the dialogue must end with status 0 or 1, say why it failed, complain only
+// in its own lines, never prompt without consuming input, read nothing once a
+// write has failed, tell a failed write from a failed read, and prompt no
+// more once a read has failed.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::span<const std::uint8_t> bytes{data, size};
@@ -147,6 +169,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (terminal.takenAtWriteFailure() != never) {
         require(status == 1 && countOf(err.str(), "teller: write error: ") == 1);
         require(terminal.taken() == terminal.takenAtWriteFailure());
+        // A write that fails in the flush before a read is no read error.
+        require(terminal.shownAtReadFailure() != never || countOf(err.str(), "teller: read error: ") == 0);
     }
     return 0;
 }

@@ -47,15 +47,14 @@ struct Console {
     std::error_code outputError;
 };
 
-// Writes text after what is already written and sends it all on its way,
-// so that a prompt is seen before its answer is read. The first write that
-// fails stops the dialogue; the stream buffer throws its reason.
-bool send(Console& io, std::string_view text)
+// Puts a piece of output through the stream buffer; false once any write
+// has failed. The first failure stops the dialogue; the stream buffer throws
+// its reason.
+template <typename Put>
+bool output(Console& io, Put put)
 {
     try {
-        std::streambuf& buffer = *io.out.rdbuf();
-        const auto size = static_cast<std::streamsize>(text.size());
-        if (buffer.sputn(text.data(), size) == size && buffer.pubsync() == 0 && !io.out.fail()) {
+        if (!io.outputFailed && put(*io.out.rdbuf()) && !io.out.fail()) {
             return true;
         }
     } catch (const std::system_error& failure) {
@@ -64,6 +63,22 @@ bool send(Console& io, std::string_view text)
     io.out.setstate(std::ios::badbit);
     io.outputFailed = true;
     return false;
+}
+
+// Writes text after what is already written. It is not sent on at once: the
+// input flushes it before it waits, so a prompt is still seen before its
+// answer is awaited.
+bool send(Console& io, std::string_view text)
+{
+    const auto size = static_cast<std::streamsize>(text.size());
+    return output(io, [&](std::streambuf& buffer) { return buffer.sputn(text.data(), size) == size; });
+}
+
+// Sends on all that is written, before a message on standard error and at
+// the end, so that both keep their order when they go to one file.
+bool flush(Console& io)
+{
+    return output(io, [](std::streambuf& buffer) { return buffer.pubsync() == 0; });
 }
 
 // The two words of a name make one answer: a word too long for a name
@@ -88,7 +103,7 @@ Entry readAnswer(EntryReader& reader, Name& name)
 // Says what was expected of a refused entry, after what is already written.
 bool complain(Console& io, std::string_view expected)
 {
-    if (!send(io, {})) {
+    if (!flush(io)) {
         return false;
     }
     io.err << "teller: expected " << expected << '\n';
@@ -122,7 +137,9 @@ bool ask(Console& io, std::string_view prompt, std::string_view expected, T&& va
                 continue;
             }
         }
-        if (entry != Entry::read) {
+        // Input stops, too, when the output it flushes before a read cannot
+        // be written; then it is the write that failed.
+        if (entry != Entry::read && flush(io)) {
             io.input = entry;
         }
         return entry == Entry::read;
@@ -193,9 +210,7 @@ std::optional<float> bothPhases(Console& io, Account& uAccount)
 // diagnostics were lost must not look like a success to its caller.
 int finish(Console& io)
 {
-    if (!io.outputFailed) {
-        send(io, {});
-    }
+    flush(io);
     if (io.input == Entry::ended) {
         io.err << "teller: input ended before the dialogue was complete\n";
     } else if (io.input == Entry::failed) {

@@ -1,20 +1,27 @@
 #include "file_output.hpp"
 
+#include "system_io.hpp"
+
 #include <algorithm>
-#include <cerrno>
 #include <cstddef>
-#include <cstdio>
 #include <span>
 #include <streambuf>
 #include <system_error>
 
 namespace teller {
 
-// This buffer replaces the C stream's, so that a flush is one write; where
-// the C stream keeps its own, it is flushed as well.
-FileOutput::FileOutput(std::FILE* file) noexcept : sink{file}, alsoFlush{std::setvbuf(file, nullptr, _IONBF, 0) != 0}
+FileOutput::FileOutput(int descriptor) noexcept : sink{descriptor}
 {
     setp(buffer.data(), buffer.data() + buffer.size());
+}
+
+// No one is left to hear of a failure here; the dialogue has flushed and
+// checked its output before it ends.
+FileOutput::~FileOutput()
+{
+    if (!failure) {
+        writeAll(sink, held());
+    }
 }
 
 FileOutput::int_type FileOutput::overflow(int_type c)
@@ -28,15 +35,16 @@ FileOutput::int_type FileOutput::overflow(int_type c)
 }
 
 // Each prompt is one piece, so it is copied in whole rather than a character
-// at a time.
+// at a time; a piece larger than the buffer goes out directly.
 std::streamsize FileOutput::xsputn(const char_type* text, std::streamsize size)
 {
+    const std::span<const char_type> piece{text, static_cast<std::size_t>(size)};
     if (size > epptr() - pptr()) {
         drain();
     }
-    const std::span<const char_type> piece{text, static_cast<std::size_t>(size)};
     if (piece.size() > buffer.size()) {
-        return std::streambuf::xsputn(text, size);
+        send(piece);
+        return size;
     }
     std::copy(piece.begin(), piece.end(), pptr());
     pbump(static_cast<int>(size));
@@ -49,22 +57,26 @@ int FileOutput::sync()
     return 0;
 }
 
+std::span<const char> FileOutput::held() const noexcept
+{
+    return std::span{buffer}.first(static_cast<std::size_t>(pptr() - pbase()));
+}
+
 void FileOutput::drain()
 {
-    const auto pending = static_cast<std::size_t>(pptr() - pbase());
+    const std::span<const char> pending = held();
     setp(buffer.data(), buffer.data() + buffer.size());
-    if (!failure && !writeOut(pending)) {
-        failure = std::error_code{errno != 0 ? errno : EIO, std::generic_category()};
+    send(pending);
+}
+
+void FileOutput::send(std::span<const char> bytes)
+{
+    if (!failure) {
+        failure = writeAll(sink, bytes);
     }
     if (failure) {
         throw std::system_error{failure};
     }
-}
-
-bool FileOutput::writeOut(std::size_t pending)
-{
-    return (pending == 0 || std::fwrite(buffer.data(), 1, pending, sink) == pending)
-           && (!alsoFlush || std::fflush(sink) == 0);
 }
 
 }  // namespace teller

@@ -243,15 +243,22 @@ TEST(Dialogue, EarlyEndSummaryWarnsAsAfterMinusOne)
     EXPECT_EQ(run.status, 1);
 }
 
-// Serves its text, then fails: as a read the system refuses, or as memory
-// running out. It counts what the dialogue took.
+// Serves its text a line at a time, as a terminal does, then fails: as a
+// read the system refuses, or as memory running out. Like teller's own
+// input, it first flushes the output tied to it. It counts what the dialogue
+// took.
 class FailingInput : public std::streambuf {
 public:
     // The failure is kept to be thrown when the text runs out.
     FailingInput(std::string text, std::exception_ptr failure)
         : text_{std::move(text)}, failure_{std::move(failure)}  // NOLINT(bugprone-throw-keyword-missing)
     {
-        setg(text_.data(), text_.data(), text_.data() + text_.size());
+        setg(text_.data(), text_.data(), text_.data());
+    }
+
+    void tie(std::streambuf& output)
+    {
+        tied_ = &output;
     }
 
     [[nodiscard]] std::ptrdiff_t taken() const
@@ -262,12 +269,23 @@ public:
 protected:
     int_type underflow() override
     {
-        std::rethrow_exception(failure_);
+        if (tied_ != nullptr) {
+            tied_->pubsync();
+        }
+        const auto at = static_cast<std::size_t>(taken());
+        if (at == text_.size()) {
+            std::rethrow_exception(failure_);
+        }
+        const std::size_t newline = text_.find('\n', at);
+        const std::size_t end = newline == std::string::npos ? text_.size() : newline + 1;
+        setg(text_.data(), text_.data() + at, text_.data() + end);
+        return traits_type::to_int_type(text_[at]);
     }
 
 private:
     std::string text_;
     std::exception_ptr failure_;
+    std::streambuf* tied_ = nullptr;
 };
 
 std::exception_ptr systemError(int code)
@@ -313,7 +331,8 @@ TEST(Dialogue, ReadErrorEndsTheDialogueLikeEndOfInput)
 }
 
 // Takes the first bytes it is sent, as many as it has room for, when they are
-// flushed; then fails every write as a full disk does. It notes how much input
+// flushed; then fails every write as a full disk does. A failure in the flush
+// before a read must be told as a write error, not a read error. It notes how much input
 // had been taken when the first write failed.
 class ShortOutput : public std::streambuf {
 public:
@@ -361,6 +380,7 @@ TEST(Dialogue, FirstFailedWriteStopsTheDialogueAtOnce)
         FailingInput source{input, systemError(EIO)};
         std::istream in{&source};
         ShortOutput sink{room, source};
+        source.tie(sink);
         std::ostream out{&sink};
         std::ostringstream err;
         EXPECT_EQ(runDialogue(in, out, err), 1) << room;
