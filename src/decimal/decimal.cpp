@@ -50,11 +50,12 @@ constexpr std::size_t mostBits = std::max(bitsForPowerOfTen(Decimal::mostDigits)
 using Wide = WideInteger<mostBits>;
 static_assert(Wide::limbCount * Wide::limbBits >= mostBits);
 
+constexpr std::array<float, 11> powersOfTen{1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
+
 // Up to 2^24 times or over 10^10 is one correctly rounded operation on exact
 // operands, which covers every amount typed in dollars and cents.
 std::optional<float> quickly(const Decimal& number) noexcept
 {
-    constexpr std::array<float, 11> powersOfTen{1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
     constexpr std::size_t mostQuickDigits = 8;
     const auto reach = static_cast<std::int64_t>(powersOfTen.size()) - 1;
     if (number.digits.size() > mostQuickDigits || number.exponent > reach || number.exponent < -reach) {

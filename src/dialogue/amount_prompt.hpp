@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -21,18 +22,21 @@ constexpr std::string_view actionWord(Phase phase) noexcept
 }
 
 // The prompt for an amount, kept for a whole phase and renumbered in place:
-// a scripted session enters millions of amounts. Its buffer holds the longest
-// prompt any phase can make, counted here when teller is built.
+// a scripted session enters millions of amounts, and counting up by one
+// mostly changes one digit. Its buffer holds the longest prompt any phase can
+// make, counted here when teller is built.
 class AmountPrompt {
 public:
     explicit AmountPrompt(Phase phase) : numberAt{begin(actionWord(phase))} {}
 
     std::string_view operator()(std::int32_t number)
     {
-        const std::span<char> rest = std::span{text}.subspan(numberAt);
-        const char* const digitsEnd = std::to_chars(rest.data(), std::to_address(rest.end()), number).ptr;
-        length = numberAt + static_cast<std::size_t>(digitsEnd - rest.data());
-        append(after);
+        const bool nextUp = shown && *shown > 0 && *shown < std::numeric_limits<std::int32_t>::max()
+                            && number == *shown + 1;
+        if (number != shown && !(nextUp && countUp())) {
+            render(number);
+        }
+        shown = number;
         return {text.data(), length};
     }
 
@@ -44,6 +48,28 @@ private:
         before.size() + std::max(actionWord(Phase::deposit).size(), actionWord(Phase::withdrawal).size()) + 1
         + longestNumber + after.size();
     static_assert(longestNumber == std::string_view{"-2147483648"}.size());
+
+    void render(std::int32_t number)
+    {
+        const std::span<char> rest = std::span{text}.subspan(numberAt);
+        const char* const digitsEnd = std::to_chars(rest.data(), std::to_address(rest.end()), number).ptr;
+        length = numberAt + static_cast<std::size_t>(digitsEnd - rest.data());
+        append(after);
+    }
+
+    // Adds one to the number shown; false when it needs one more digit.
+    bool countUp() noexcept
+    {
+        const std::span<char> digits = std::span{text}.subspan(numberAt, length - after.size() - numberAt);
+        for (auto digit = digits.rbegin(); digit != digits.rend(); ++digit) {
+            if (*digit != '9') {
+                ++*digit;
+                return true;
+            }
+            *digit = '0';
+        }
+        return false;
+    }
 
     void append(std::string_view part)
     {
@@ -62,6 +88,7 @@ private:
     std::array<char, capacity> text{};
     std::size_t length = 0;
     std::size_t numberAt = 0;
+    std::optional<std::int32_t> shown;
 };
 
 }  // namespace teller

@@ -131,30 +131,30 @@ std::optional<Decimal> scanDecimal(EntryScan& scan)
     Decimal number;
     number.negative = scan.peek() == '-';
     scan.take(isSign);
-    bool wellFormed = false;
-    std::size_t first = 0;  // where the significant digits start
-    std::optional<std::size_t> point;
-    for (int c = scan.peek();; c = scan.peek()) {
-        if (scan.take(isDigit)) {
-            wellFormed = true;
-            number.exponent -= point ? 1 : 0;
-            if (c == '0' && first == 0) {
-                continue;
-            }
-            first = first == 0 ? scan.taken().size() : first;
-        } else if (!point && scan.take(isPoint)) {
-            point = scan.taken().size() - 1;
-        } else {
-            break;
-        }
+    const std::size_t start = scan.taken().size();
+    while (scan.take(isDigit)) {
     }
+    const std::size_t pointAt = scan.taken().size();
+    const bool point = scan.take(isPoint);
+    while (point && scan.take(isDigit)) {
+    }
+    const std::string_view mantissa = scan.taken().substr(start);
+    const std::size_t fraction = point ? scan.taken().size() - pointAt - 1 : 0;
+    if (pointAt == start && fraction == 0) {
+        return std::nullopt;
+    }
+    number.exponent = -static_cast<std::int64_t>(fraction);
     // The digits from the first significant one, with no point among them.
-    number.digits = first == 0 ? std::string_view{} : scan.withoutPoint(first - 1, point);
-    if (wellFormed && scan.take(isExponentMark)) {
-        wellFormed = false;
-        number.exponent += scanExponent(scan, wellFormed);
+    const std::size_t first = mantissa.find_first_not_of("0.");
+    if (first != std::string_view::npos) {
+        number.digits = scan.withoutPoint(start + first, point ? std::optional{pointAt} : std::nullopt);
     }
-    return wellFormed ? std::optional{number} : std::nullopt;
+    if (scan.take(isExponentMark)) {
+        bool wellFormed = false;
+        number.exponent += scanExponent(scan, wellFormed);
+        return wellFormed ? std::optional{number} : std::nullopt;
+    }
+    return number;
 }
 
 }  // namespace
