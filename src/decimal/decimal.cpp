@@ -26,7 +26,6 @@ constexpr int significandBits = Limits::digits;
 constexpr std::uint32_t significandLimit = std::uint32_t{1} << significandBits;
 constexpr int lowestExponent = Limits::min_exponent - Limits::digits;
 constexpr int highestExponent = Limits::max_exponent - Limits::digits;
-static_assert(significandBits == 24 && lowestExponent == -149 && highestExponent == 104, "single precision");
 
 // Decimal magnitudes beyond which a value is surely out of range or rounds
 // to zero: 10^39 > 2^128 and 10^-46 < 2^-150.
@@ -38,7 +37,8 @@ constexpr std::uint32_t radix = 10;
 constexpr std::size_t bitsForPowerOfTen(std::size_t n) noexcept
 {
     constexpr std::size_t scale = 10000;
-    return (n * 33220 + scale - 1) / scale;
+    constexpr std::size_t log2OfTenScaled = 33220;
+    return (n * log2OfTenScaled + scale - 1) / scale;
 }
 
 // The exact division below holds at most all digits times 2^149, or a

@@ -31,8 +31,8 @@ public:
 
     std::string_view operator()(std::int32_t number)
     {
-        const bool nextUp = shown && *shown > 0 && *shown < std::numeric_limits<std::int32_t>::max()
-                            && number == *shown + 1;
+        const bool nextUp =
+            shown && *shown > 0 && *shown < std::numeric_limits<std::int32_t>::max() && number == *shown + 1;
         if (number != shown && !(nextUp && countUp())) {
             render(number);
         }
@@ -61,14 +61,14 @@ private:
     bool countUp() noexcept
     {
         const std::span<char> digits = std::span{text}.subspan(numberAt, length - after.size() - numberAt);
-        for (auto digit = digits.rbegin(); digit != digits.rend(); ++digit) {
-            if (*digit != '9') {
-                ++*digit;
-                return true;
-            }
-            *digit = '0';
+        const auto lastBelowNine =
+            std::find_if(digits.rbegin(), digits.rend(), [](char digit) { return digit != '9'; });
+        if (lastBelowNine == digits.rend()) {
+            return false;
         }
-        return false;
+        std::fill(digits.rbegin(), lastBelowNine, '0');
+        ++*lastBelowNine;
+        return true;
     }
 
     void append(std::string_view part)

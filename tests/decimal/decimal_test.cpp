@@ -45,7 +45,7 @@ Decimal halfway(float value, std::string& digits)
     const float next = std::nextafter(value, std::numeric_limits<float>::infinity());
     const double middle = (static_cast<double>(value) + static_cast<double>(next)) / 2;
     std::array<char, 160> text{};
-    const auto written = std::to_chars(text.begin(), text.end(), middle, std::chars_format::scientific, 120).ptr;
+    auto* const written = std::to_chars(text.begin(), text.end(), middle, std::chars_format::scientific, 120).ptr;
     const std::string_view scientific{text.data(), static_cast<std::size_t>(written - text.data())};
     const std::size_t mark = scientific.find('e');
     digits = std::string{scientific.substr(0, 1)}.append(scientific.substr(2, mark - 2));
