@@ -119,10 +119,13 @@ protected:
     }
 
 private:
+    // Small, so that a full buffer is flushed in the middle of a prompt too.
+    static constexpr std::size_t bufferSize = 16;
+
     std::string typed;
     std::size_t readFailsAt;
     std::size_t room;
-    std::array<char, 16> pending{};
+    std::array<char, bufferSize> pending{};
     std::string screen;
     std::size_t screenAtReadFailure = never;
     std::size_t takenAtFailure = never;
