@@ -4,22 +4,15 @@
 #include "amount_prompt.hpp"
 #include "entry_reader.hpp"
 
-#include <algorithm>
-#include <array>
-#include <charconv>
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <ios>
 #include <istream>
-#include <limits>
-#include <memory>
 #include <new>
 #include <optional>
 #include <ostream>
-#include <span>
 #include <streambuf>
 #include <string>
 #include <string_view>
