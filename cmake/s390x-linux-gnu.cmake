@@ -6,17 +6,6 @@ set(CMAKE_SYSTEM_PROCESSOR s390x)
 set(CMAKE_C_COMPILER s390x-linux-gnu-gcc)
 set(CMAKE_CXX_COMPILER s390x-linux-gnu-g++)
 
-set(CMAKE_FIND_ROOT_PATH /usr/s390x-linux-gnu)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# The C library linked in, so qemu needs no path to the target's loader and
-# shared libraries.
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
-
-if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
-    find_program(TELLER_QEMU_S390X qemu-s390x REQUIRED)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${TELLER_QEMU_S390X})
-endif()
+set(teller_cross_root /usr/s390x-linux-gnu)
+set(teller_cross_emulator qemu-s390x)
+include(${CMAKE_CURRENT_LIST_DIR}/cross.cmake)
