@@ -332,8 +332,8 @@ TEST(Dialogue, ReadErrorEndsTheDialogueLikeEndOfInput)
 
 // Takes the first bytes it is sent, as many as it has room for, when they are
 // flushed; then fails every write as a full disk does. A failure in the flush
-// before a read must be told as a write error, not a read error. It notes how much input
-// had been taken when the first write failed.
+// before a read must be told as a write error, not a read error. It notes how
+// much input had been taken when the first write failed.
 class ShortOutput : public std::streambuf {
 public:
     ShortOutput(std::size_t room, const FailingInput& input) : room_{room}, input_{input}
