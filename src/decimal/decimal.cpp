@@ -48,7 +48,6 @@ constexpr auto mostDivisorDigits = Decimal::mostDigits + static_cast<std::size_t
 constexpr std::size_t mostBits = std::max(bitsForPowerOfTen(Decimal::mostDigits) + std::size_t{-lowestExponent},
                                           bitsForPowerOfTen(mostDivisorDigits) + significandBits + 1);
 using Wide = WideInteger<mostBits>;
-static_assert(Wide::limbCount * Wide::limbBits >= mostBits);
 
 constexpr std::array<float, 11> powersOfTen{1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
 
