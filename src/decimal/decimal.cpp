@@ -13,6 +13,7 @@
 #include <limits>
 #include <optional>
 #include <span>
+#include <string_view>
 
 namespace teller {
 namespace {
@@ -31,7 +32,6 @@ constexpr int highestExponent = Limits::max_exponent - Limits::digits;
 // to zero: 10^39 > 2^128 and 10^-46 < 2^-150.
 constexpr std::int64_t overflowMagnitude = 39;
 constexpr std::int64_t zeroMagnitude = -46;
-constexpr std::uint32_t radix = 10;
 
 // Bits enough for 10^n, with 3.3220 standing in for log2(10) from above.
 constexpr std::size_t bitsForPowerOfTen(std::size_t n) noexcept
@@ -51,19 +51,69 @@ using Wide = WideInteger<mostBits>;
 
 constexpr std::array<float, 11> powersOfTen{1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
 
+// The significant digits of a decimal, in the two pieces it was written in,
+// with no zero before the first or after the last, and the power of ten of
+// the last: 0.0120 is "" and "12", times 10^-3. None for zero.
+struct Significand {
+    std::string_view head;
+    std::string_view tail;
+    std::int64_t exponent = 0;
+
+    [[nodiscard]] std::size_t size() const noexcept
+    {
+        return head.size() + tail.size();
+    }
+
+    template <typename Take>
+    void forEachDigit(Take take) const
+    {
+        for (const std::string_view part : {head, tail}) {
+            for (const char c : part) {
+                take(static_cast<std::uint32_t>(c - '0'));
+            }
+        }
+    }
+};
+
+void dropLeadingZeros(std::string_view& digits) noexcept
+{
+    digits.remove_prefix(std::min(digits.find_first_not_of('0'), digits.size()));
+}
+
+// Each zero dropped at the end moves the last digit one power of ten up.
+void dropTrailingZeros(std::string_view& digits, std::int64_t& exponent) noexcept
+{
+    const std::size_t last = digits.find_last_not_of('0');
+    const std::size_t kept = last == std::string_view::npos ? 0 : last + 1;
+    exponent += static_cast<std::int64_t>(digits.size() - kept);
+    digits = digits.substr(0, kept);
+}
+
+Significand significandOf(const Decimal& number) noexcept
+{
+    Significand s{number.integer, number.fraction, number.exponent - static_cast<std::int64_t>(number.fraction.size())};
+    dropLeadingZeros(s.head);
+    if (s.head.empty()) {
+        dropLeadingZeros(s.tail);
+    }
+    dropTrailingZeros(s.tail, s.exponent);
+    if (s.tail.empty()) {
+        dropTrailingZeros(s.head, s.exponent);
+    }
+    return s;
+}
+
 // Up to 2^24 times or over 10^10 is one correctly rounded operation on exact
 // operands, which covers every amount typed in dollars and cents.
-std::optional<float> quickly(const Decimal& number) noexcept
+std::optional<float> byOneRounding(const Significand& number) noexcept
 {
     constexpr std::size_t mostQuickDigits = 8;
     const auto reach = static_cast<std::int64_t>(powersOfTen.size()) - 1;
-    if (number.digits.size() > mostQuickDigits || number.exponent > reach || number.exponent < -reach) {
+    if (number.size() > mostQuickDigits || number.exponent > reach || number.exponent < -reach) {
         return std::nullopt;
     }
     std::uint32_t leading = 0;
-    for (const char c : number.digits) {
-        leading = leading * radix + static_cast<std::uint32_t>(c - '0');
-    }
+    number.forEachDigit([&leading](std::uint32_t digit) { leading = leading * Decimal::radix + digit; });
     if (leading > significandLimit) {
         return std::nullopt;
     }
@@ -72,17 +122,15 @@ std::optional<float> quickly(const Decimal& number) noexcept
     return number.exponent >= 0 ? significand * scale : significand / scale;
 }
 
-// Exactly: finds q and k with q * 2^k the value rounded to nearest, ties to
-// even, by long division of the value scaled to 25 bits.
-std::optional<float> exactly(const Decimal& number) noexcept
+// Finds q and k with q * 2^k the value rounded to nearest, ties to even, by
+// long division of the value scaled to 25 bits.
+std::optional<float> byLongDivision(const Significand& number) noexcept
 {
     Wide numerator{0};
-    for (const char c : number.digits) {
-        numerator.multiplyAdd(radix, static_cast<std::uint32_t>(c - '0'));
-    }
+    number.forEachDigit([&numerator](std::uint32_t digit) { numerator.multiplyAdd(Decimal::radix, digit); });
     Wide denominator{1};
     for (std::int64_t i = 0; i < std::abs(number.exponent); ++i) {
-        (number.exponent > 0 ? numerator : denominator).multiplyAdd(radix, 0);
+        (number.exponent > 0 ? numerator : denominator).multiplyAdd(Decimal::radix, 0);
     }
     const auto bits = static_cast<int>(numerator.bitLength()) - static_cast<int>(denominator.bitLength());
     int k = std::max(bits - significandBits, lowestExponent);
@@ -127,17 +175,18 @@ std::optional<float> exactly(const Decimal& number) noexcept
 
 std::optional<float> toFloat(const Decimal& number) noexcept
 {
-    assert(number.digits.size() <= Decimal::mostDigits);
+    assert(number.integer.size() + number.fraction.size() <= Decimal::mostDigits);
+    const Significand significand = significandOf(number);
+    const std::int64_t order = static_cast<std::int64_t>(significand.size()) + significand.exponent;
     std::optional<float> magnitude = 0.0F;
-    const std::int64_t order = static_cast<std::int64_t>(number.digits.size()) + number.exponent;
-    if (number.digits.empty() || order <= zeroMagnitude) {
+    if (significand.size() == 0 || order <= zeroMagnitude) {
         magnitude = 0.0F;
     } else if (order > overflowMagnitude) {
         magnitude = std::nullopt;
     } else {
-        magnitude = quickly(number);
+        magnitude = byOneRounding(significand);
         if (!magnitude) {
-            magnitude = exactly(number);
+            magnitude = byLongDivision(significand);
         }
     }
     if (!magnitude) {

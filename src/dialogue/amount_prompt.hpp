@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string_view>
 
@@ -21,46 +21,65 @@ constexpr std::string_view actionWord(Phase phase) noexcept
     return phase == Phase::deposit ? "deposit" : "withdrawl";
 }
 
-// The prompt for an amount, kept for a whole phase and renumbered in place:
-// a scripted session enters millions of amounts, and counting up by one
-// mostly changes one digit. Its buffer holds the longest prompt any phase can
-// make, counted here when teller is built.
+// The prompt for an amount, with its number, kept for a whole phase and
+// counted up in place: a scripted session enters millions of amounts, and
+// counting up by one mostly changes one digit. The number stops at the
+// largest 32-bit value rather than overflowing, however many amounts a
+// script feeds in. The buffer holds the longest prompt any phase can make,
+// counted here when teller is built.
 class AmountPrompt {
 public:
-    explicit AmountPrompt(Phase phase) : numberAt{begin(actionWord(phase))} {}
+    static constexpr std::int32_t largestNumber = std::numeric_limits<std::int32_t>::max();
 
-    std::string_view operator()(std::int32_t number)
+    // Prompts are numbered from 1; a later first number serves tests.
+    explicit AmountPrompt(Phase phase, std::int32_t first = 1) : number{first}
     {
-        const bool nextUp =
-            shown && *shown > 0 && *shown < std::numeric_limits<std::int32_t>::max() && number == *shown + 1;
-        if (number != shown && !(nextUp && countUp())) {
-            render(number);
+        assert(first > 0 && "prompts count up from a positive number");
+        append(before);
+        append(actionWord(phase));
+        append(" ");
+        numberAt = length;
+        writeNumber();
+    }
+
+    [[nodiscard]] std::string_view text() const noexcept
+    {
+        return {prompt.data(), length};
+    }
+
+    // Moves on to the next number, unless the largest is reached.
+    void countUp()
+    {
+        if (number == largestNumber) {
+            return;
         }
-        shown = number;
-        return {text.data(), length};
+        ++number;
+        if (!countUpDigits()) {
+            writeNumber();
+        }
     }
 
 private:
     static constexpr std::string_view before = "Please enter an amount for ";
     static constexpr std::string_view after = " (-1 to exit): $";
-    static constexpr std::size_t longestNumber = std::numeric_limits<std::int32_t>::digits10 + 2;
+    static constexpr std::size_t longestNumber = std::numeric_limits<std::int32_t>::digits10 + 1;
     static constexpr std::size_t capacity =
         before.size() + std::max(actionWord(Phase::deposit).size(), actionWord(Phase::withdrawal).size()) + 1
         + longestNumber + after.size();
-    static_assert(longestNumber == std::string_view{"-2147483648"}.size());
+    static_assert(longestNumber == std::string_view{"2147483647"}.size());
 
-    void render(std::int32_t number)
+    void writeNumber()
     {
-        const std::span<char> rest = std::span{text}.subspan(numberAt);
+        const std::span<char> rest = std::span{prompt}.subspan(numberAt);
         const char* const digitsEnd = std::to_chars(rest.data(), std::to_address(rest.end()), number).ptr;
         length = numberAt + static_cast<std::size_t>(digitsEnd - rest.data());
         append(after);
     }
 
-    // Adds one to the number shown; false when it needs one more digit.
-    bool countUp() noexcept
+    // Adds one to the digits shown; false when that needs one digit more.
+    bool countUpDigits() noexcept
     {
-        const std::span<char> digits = std::span{text}.subspan(numberAt, length - after.size() - numberAt);
+        const std::span<char> digits = std::span{prompt}.subspan(numberAt, length - after.size() - numberAt);
         const auto lastBelowNine =
             std::find_if(digits.rbegin(), digits.rend(), [](char digit) { return digit != '9'; });
         if (lastBelowNine == digits.rend()) {
@@ -73,22 +92,13 @@ private:
 
     void append(std::string_view part)
     {
-        length += part.copy(std::span{text}.subspan(length, part.size()).data(), part.size());
+        length += part.copy(std::span{prompt}.subspan(length, part.size()).data(), part.size());
     }
 
-    // Writes what comes before the number; returns where the number goes.
-    std::size_t begin(std::string_view action)
-    {
-        append(before);
-        append(action);
-        append(" ");
-        return length;
-    }
-
-    std::array<char, capacity> text{};
+    std::array<char, capacity> prompt{};
     std::size_t length = 0;
     std::size_t numberAt = 0;
-    std::optional<std::int32_t> shown;
+    std::int32_t number;
 };
 
 }  // namespace teller

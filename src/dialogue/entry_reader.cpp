@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace teller {
 namespace {
@@ -55,16 +56,17 @@ constexpr bool isWordCharacter(int c) noexcept
 
 // Skips the blanks before an entry, as the sentry of formatted extraction
 // does, and tells whether there is an entry at all.
-bool skipBlanks(std::istream& in)
+bool skipBlanks(std::istream& in, const BeforeWait& beforeWait)
 {
     if (!in.good()) {
         in.setstate(std::ios::failbit);
         return false;
     }
     std::streambuf& buffer = *in.rdbuf();
-    int c = buffer.sgetc();
+    int c = EntryScan::peekAt(buffer, beforeWait);
     while (c != Traits::eof() && isBlank(c)) {
-        c = buffer.snextc();
+        buffer.sbumpc();
+        c = EntryScan::peekAt(buffer, beforeWait);
     }
     if (c == Traits::eof()) {
         in.setstate(std::ios::eofbit | std::ios::failbit);
@@ -109,18 +111,17 @@ std::optional<std::int32_t> toInteger(std::string_view text)
 }
 
 constexpr std::int64_t exponentCap = 100000;
-constexpr std::int64_t radix = 10;
 
-std::int64_t scanExponent(EntryScan& scan, bool& wellFormed)
+// A sign, then digits; nothing unless there is a digit.
+std::optional<std::int64_t> scanExponent(EntryScan& scan)
 {
     const bool negative = scan.peek() == '-';
     scan.take(isSign);
-    std::int64_t value = 0;
+    std::optional<std::int64_t> value;
     for (int c = scan.peek(); scan.take(isDigit); c = scan.peek()) {
-        value = std::min(value * radix + (c - '0'), exponentCap);
-        wellFormed = true;
+        value = std::min(value.value_or(0) * Decimal::radix + (c - '0'), exponentCap);
     }
-    return negative ? -value : value;
+    return negative && value ? -*value : value;
 }
 
 // A sign, digits with at most one point, then an exponent once there is a
@@ -128,51 +129,42 @@ std::int64_t scanExponent(EntryScan& scan, bool& wellFormed)
 // are such prefixes too, but not well formed, and give nothing.
 std::optional<Decimal> scanDecimal(EntryScan& scan)
 {
-    Decimal number;
-    number.negative = scan.peek() == '-';
+    const bool negative = scan.peek() == '-';
     scan.take(isSign);
-    const std::size_t start = scan.taken().size();
+    const std::size_t integerAt = scan.taken().size();
     while (scan.take(isDigit)) {
     }
-    const std::size_t pointAt = scan.taken().size();
+    const std::size_t integerEnd = scan.taken().size();
     const bool point = scan.take(isPoint);
+    const std::size_t fractionAt = scan.taken().size();
     while (point && scan.take(isDigit)) {
     }
-    const std::string_view mantissa = scan.taken().substr(start);
-    const std::size_t fraction = point ? scan.taken().size() - pointAt - 1 : 0;
-    if (pointAt == start && fraction == 0) {
+    const std::size_t fractionEnd = scan.taken().size();
+    if (integerEnd == integerAt && fractionEnd == fractionAt) {
         return std::nullopt;
     }
-    number.exponent = -static_cast<std::int64_t>(fraction);
-    // The digits from the first significant one, with no point among them.
-    const std::size_t first = mantissa.find_first_not_of("0.");
-    if (first != std::string_view::npos) {
-        number.digits = scan.withoutPoint(start + first, point ? std::optional{pointAt} : std::nullopt);
-    }
+    std::optional<std::int64_t> exponent = 0;
     if (scan.take(isExponentMark)) {
-        bool wellFormed = false;
-        number.exponent += scanExponent(scan, wellFormed);
-        return wellFormed ? std::optional{number} : std::nullopt;
+        exponent = scanExponent(scan);
     }
-    return number;
+    if (!exponent) {
+        return std::nullopt;
+    }
+    const std::string_view text = scan.taken();
+    return Decimal{negative, text.substr(integerAt, integerEnd - integerAt),
+                   text.substr(fractionAt, fractionEnd - fractionAt), *exponent};
 }
 
 }  // namespace
 
-EntryReader::EntryReader(std::istream& in) noexcept : stream{in} {}
+EntryReader::EntryReader(std::istream& in, BeforeWait onWait) : stream{in}, beforeWait{std::move(onWait)} {}
 
-// A stream buffer reports a failed read by throwing, as the standard
-// library's file buffers do; extraction would set badbit, and so does this.
-template <typename Read>
-Entry EntryReader::guarded(Read read)
+// A stream buffer reports a failed read by throwing std::system_error;
+// extraction would set badbit, and so does this. The input stops there.
+void EntryReader::stopOn(const std::system_error& failure)
 {
-    try {
-        return read();
-    } catch (const std::system_error& failure) {
-        error = failure.code();
-        stream.setstate(std::ios::badbit);
-        return Entry::failed;
-    }
+    error = failure.code();
+    stream.setstate(std::ios::badbit);
 }
 
 // Skips to the entry, lets parse take its characters and tell whether they
@@ -180,14 +172,17 @@ Entry EntryReader::guarded(Read read)
 template <typename Parse>
 Entry EntryReader::readEntry(Parse parse)
 {
-    return guarded([&] {
-        if (!skipBlanks(stream)) {
-            return Entry::ended;
+    try {
+        if (!skipBlanks(stream, beforeWait)) {
+            return Entry::none;
         }
-        EntryScan scan{*stream.rdbuf(), text};
+        EntryScan scan{*stream.rdbuf(), beforeWait, text};
         const bool valid = parse(scan);
         return settle(stream, scan, valid);
-    });
+    } catch (const std::system_error& failure) {
+        stopOn(failure);
+        return Entry::none;
+    }
 }
 
 Entry EntryReader::read(std::int32_t& value)
@@ -222,19 +217,24 @@ Entry EntryReader::read(std::string& word)
     });
 }
 
-Entry EntryReader::dropLine()
+bool EntryReader::dropLine()
 {
-    return guarded([&] {
-        stream.clear();
-        std::streambuf& buffer = *stream.rdbuf();
-        for (int c = buffer.sbumpc(); c != Traits::eof(); c = buffer.sbumpc()) {
+    stream.clear();
+    std::streambuf& buffer = *stream.rdbuf();
+    try {
+        for (int c = EntryScan::peekAt(buffer, beforeWait); c != Traits::eof();
+             c = EntryScan::peekAt(buffer, beforeWait)) {
+            buffer.sbumpc();
             if (c == '\n') {
-                return Entry::read;
+                return true;
             }
         }
-        stream.setstate(std::ios::eofbit);
-        return Entry::ended;
-    });
+    } catch (const std::system_error& failure) {
+        stopOn(failure);
+        return false;
+    }
+    stream.setstate(std::ios::eofbit);
+    return false;
 }
 
 std::error_code EntryReader::failure() const noexcept

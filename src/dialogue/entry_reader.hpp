@@ -1,5 +1,7 @@
 #pragma once
 
+#include "entry_scan.hpp"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -9,40 +11,43 @@
 
 namespace teller {
 
-// What one attempt to read an entry came to. An entry is refused when it is
-// not a valid value; the input has ended or failed when there is none.
-enum class Entry { read, refused, ended, failed };
+// What one attempt to read an entry came to: a valid value, an entry that is
+// not one, or no entry at all because the input stopped.
+enum class Entry { read, refused, none };
 
 // Reads the answers of the dialogue from a stream as formatted extraction in
 // the C locale reads them: blanks skipped, a number taken only as far as it
 // forms one, a word up to the next blank, and the stream's state left as
 // extraction leaves it. Unlike extraction it reads the same with every
 // standard library, takes only finite numbers, and holds no entry longer than
-// longestEntry bytes, so that no input can make it grow.
+// longestEntry bytes, so that no input can make it grow. Before it waits for
+// input that has not arrived, it calls onWait.
 class EntryReader {
 public:
     static constexpr std::size_t longestEntry = 255;
 
-    explicit EntryReader(std::istream& in) noexcept;
+    explicit EntryReader(
+        std::istream& in, BeforeWait onWait = [] { return true; });
 
     Entry read(std::int32_t& value);
     Entry read(float& value);
     Entry read(std::string& word);
 
-    // Drops what is left of the line of a refused entry. Entry::read means the
-    // line is gone and more input may follow.
-    Entry dropLine();
+    // Drops what is left of the line of a refused entry; false when the
+    // input stopped first.
+    bool dropLine();
 
-    // Why the stream could not be read, once an attempt has failed.
+    // The system's reason when the input stopped because a read failed;
+    // none when it ended, or while it goes on.
     [[nodiscard]] std::error_code failure() const noexcept;
 
 private:
-    template <typename Read>
-    Entry guarded(Read read);
     template <typename Parse>
     Entry readEntry(Parse parse);
+    void stopOn(const std::system_error& failure);
 
     std::istream& stream;
+    BeforeWait beforeWait;
     std::array<char, longestEntry> text{};
     std::error_code error;
 };

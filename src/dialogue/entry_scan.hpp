@@ -1,21 +1,38 @@
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
-#include <optional>
+#include <functional>
 #include <span>
 #include <streambuf>
 #include <string_view>
 
 namespace teller {
 
+// Called before the reader waits for input that has not arrived yet; false
+// stops the reading there, as the end of the input would.
+using BeforeWait = std::function<bool()>;
+
 // The characters of one entry, taken one at a time from the stream buffer
 // into a fixed array, each only once it is known to belong to the entry.
+// What is taken stays as it was typed.
 class EntryScan {
 public:
     using Traits = std::streambuf::traits_type;
 
-    EntryScan(std::streambuf& buffer, std::span<char> text) : source{buffer}, chars{text}, next{buffer.sgetc()} {}
+    // The next character of buffer, after onWait when none has arrived: end
+    // of file when the input ends or onWait says stop.
+    static int peekAt(std::streambuf& buffer, const BeforeWait& onWait)
+    {
+        if (buffer.in_avail() <= 0 && !onWait()) {
+            return Traits::eof();
+        }
+        return buffer.sgetc();
+    }
+
+    EntryScan(std::streambuf& buffer, const BeforeWait& onWait, std::span<char> text)
+        : source{buffer}, beforeWait{onWait}, chars{text}, next{peekAt(buffer, onWait)}
+    {
+    }
 
     // Takes the next character when it passes the test. A character that
     // would make the entry too long is left, and the entry marked as such.
@@ -30,7 +47,8 @@ public:
             return false;
         }
         chars[length++] = Traits::to_char_type(next);
-        next = source.snextc();
+        source.sbumpc();
+        next = peekAt(source, beforeWait);
         return true;
     }
 
@@ -51,21 +69,9 @@ public:
         return next == Traits::eof();
     }
 
-    // The characters taken from `from` on, less the point at `point` if it
-    // is among them: the point is moved behind them.
-    std::string_view withoutPoint(std::size_t from, std::optional<std::size_t> point)
-    {
-        std::size_t end = length;
-        if (point && *point > from) {
-            const std::span<char> rest = chars.subspan(*point, length - *point);
-            std::rotate(rest.begin(), rest.begin() + 1, rest.end());
-            --end;
-        }
-        return {chars.subspan(from).data(), end - from};
-    }
-
 private:
     std::streambuf& source;
+    const BeforeWait& beforeWait;
     std::span<char> chars;
     std::size_t length = 0;
     int next;

@@ -4,15 +4,18 @@
 #include "amount_prompt.hpp"
 #include "entry_reader.hpp"
 
+#include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
-#include <ios>
 #include <istream>
+#include <limits>
 #include <new>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -30,49 +33,96 @@ constexpr std::string_view nameExpected = "a first and last name, each word at m
 constexpr std::string_view amountExpected = "an amount, such as 25.50 or -1";
 constexpr std::string_view holdableExpected = "an amount the balance can hold, such as 25.50 or -1";
 
-// The dialogue's streams, and what stopped it if it could not go on.
+// Whether text names value in decimal, so that a message cannot drift from
+// the limit it states.
+constexpr bool names(std::string_view text, std::int64_t value)
+{
+    constexpr std::int64_t base = 10;
+    constexpr std::size_t longest = 20;
+    std::array<char, longest> digits{};
+    const std::span<char> room{digits};
+    std::size_t at = longest;
+    for (std::int64_t rest = value; at == longest || rest != 0; rest /= base) {
+        room[--at] = static_cast<char>('0' + (rest < 0 ? -(rest % base) : rest % base));
+    }
+    if (value < 0) {
+        room[--at] = '-';
+    }
+    return text.find(std::string_view{room.subspan(at).data(), longest - at}) != std::string_view::npos;
+}
+static_assert(names(accountNumberExpected, std::numeric_limits<std::int32_t>::min())
+              && names(accountNumberExpected, std::numeric_limits<std::int32_t>::max())
+              && names(nameExpected, EntryReader::longestEntry));
+
+// Why the dialogue stopped before its end, if it did.
+enum class Stop { none, inputEnded, readFailed, writeFailed };
+
+// The dialogue's streams, what stopped it first, and whether output was
+// lost, which may come after the input stopped, in the summary.
 struct Console {
+    Console(std::istream& source, std::ostream& prompts, std::ostream& messages)
+        : reader{source, [this] { return flush(); }}, out{prompts}, err{messages}
+    {
+    }
+
+    // Puts a piece of output through the stream buffer; false once any
+    // write has failed.
+    template <typename Put>
+    bool output(Put put)
+    {
+        if (lostOutput) {
+            return false;
+        }
+        std::error_code reason;
+        try {
+            if (put(*out.rdbuf()) && !out.fail()) {
+                return true;
+            }
+        } catch (const std::system_error& failure) {
+            reason = failure.code();
+        }
+        lostOutput = reason;
+        out.setstate(std::ios::badbit);
+        stopFor(Stop::writeFailed);
+        return false;
+    }
+
+    // Writes text after what is already written. It is not sent on at once:
+    // it goes out when the dialogue waits for input, so a prompt is still
+    // seen before its answer is awaited.
+    bool send(std::string_view text)
+    {
+        const auto size = static_cast<std::streamsize>(text.size());
+        return output([&](std::streambuf& buffer) { return buffer.sputn(text.data(), size) == size; });
+    }
+
+    // Sends on all that is written.
+    bool flush()
+    {
+        return output([](std::streambuf& buffer) { return buffer.pubsync() == 0; });
+    }
+
+    void stopFor(Stop why)
+    {
+        if (stop == Stop::none) {
+            stop = why;
+        }
+    }
+
+    // The reader has no more input: it ended, or a read failed.
+    void stopReading()
+    {
+        stopFor(reader.failure() ? Stop::readFailed : Stop::inputEnded);
+    }
+
     EntryReader reader;
     std::ostream& out;
     std::ostream& err;
-    Entry input = Entry::read;
-    bool outputFailed = false;
-    std::error_code outputError;
+    Stop stop = Stop::none;
+    // The reason of the first write that failed, which a stream buffer that
+    // fails without throwing does not give.
+    std::optional<std::error_code> lostOutput;
 };
-
-// Puts a piece of output through the stream buffer; false once any write
-// has failed. The first failure stops the dialogue; the stream buffer throws
-// its reason.
-template <typename Put>
-bool output(Console& io, Put put)
-{
-    try {
-        if (!io.outputFailed && put(*io.out.rdbuf()) && !io.out.fail()) {
-            return true;
-        }
-    } catch (const std::system_error& failure) {
-        io.outputError = failure.code();
-    }
-    io.out.setstate(std::ios::badbit);
-    io.outputFailed = true;
-    return false;
-}
-
-// Writes text after what is already written. It is not sent on at once: the
-// input flushes it before it waits, so a prompt is still seen before its
-// answer is awaited.
-bool send(Console& io, std::string_view text)
-{
-    const auto size = static_cast<std::streamsize>(text.size());
-    return output(io, [&](std::streambuf& buffer) { return buffer.sputn(text.data(), size) == size; });
-}
-
-// Sends on all that is written, before a message on standard error and at
-// the end, so that both keep their order when they go to one file.
-bool flush(Console& io)
-{
-    return output(io, [](std::streambuf& buffer) { return buffer.pubsync() == 0; });
-}
 
 // The two words of a name make one answer: a word too long for a name
 // refuses the answer, and both words are asked for again.
@@ -96,7 +146,7 @@ Entry readAnswer(EntryReader& reader, Name& name)
 // Says what was expected of a refused entry, after what is already written.
 bool complain(Console& io, std::string_view expected)
 {
-    if (!flush(io)) {
+    if (!io.flush()) {
         return false;
     }
     io.err << "teller: expected " << expected << '\n';
@@ -114,28 +164,25 @@ template <typename T, typename Check = decltype(anyValue)>
 bool ask(Console& io, std::string_view prompt, std::string_view expected, T&& value, Check check = anyValue)
 {
     for (;;) {
-        if (!send(io, prompt)) {
+        if (!io.send(prompt)) {
             return false;
         }
-        Entry entry = readAnswer(io.reader, value);
-        const std::string_view refusal = entry == Entry::refused ? expected
-                                         : entry == Entry::read  ? check(value)
-                                                                 : std::string_view{};
-        if (!refusal.empty()) {
-            if (!complain(io, refusal)) {
-                return false;
-            }
-            entry = io.reader.dropLine();
-            if (entry == Entry::read) {
-                continue;
-            }
+        const Entry entry = readAnswer(io.reader, value);
+        if (entry == Entry::none) {
+            io.stopReading();
+            return false;
         }
-        // Input stops, too, when the output it flushes before a read cannot
-        // be written; then it is the write that failed.
-        if (entry != Entry::read && flush(io)) {
-            io.input = entry;
+        const std::string_view refusal = entry == Entry::refused ? expected : check(value);
+        if (refusal.empty()) {
+            return true;
         }
-        return entry == Entry::read;
+        if (!complain(io, refusal)) {
+            return false;
+        }
+        if (!io.reader.dropLine()) {
+            io.stopReading();
+            return false;
+        }
     }
 }
 
@@ -149,16 +196,15 @@ std::string_view holdable(float balance)
 bool depositPhase(Console& io, Account& uAccount)
 {
     float uFloat = 0.0F;
-    std::int32_t uInt = 1;
     AmountPrompt prompt{Phase::deposit};
+    const auto check = [&uAccount](float amount) { return holdable(uAccount.getBalance() + amount); };
     while (uFloat != endOfPhase) {
-        const auto check = [&uAccount](float amount) { return holdable(uAccount.getBalance() + amount); };
-        if (!ask(io, prompt(uInt), amountExpected, uFloat, check)) {
+        if (!ask(io, prompt.text(), amountExpected, uFloat, check)) {
             return false;
         }
         if (uFloat != endOfPhase) {
             uAccount.deposit(uFloat);
-            uInt = nextPromptNumber(uInt);
+            prompt.countUp();
         }
     }
     return true;
@@ -169,31 +215,27 @@ bool depositPhase(Console& io, Account& uAccount)
 std::optional<float> withdrawalPhase(Console& io, Account& uAccount)
 {
     float uFloat = 0.0F;
-    std::int32_t uInt = 1;
     AmountPrompt prompt{Phase::withdrawal};
+    // An overdraft ends the phase as it is, however large.
+    const auto check = [&uAccount](float amount) {
+        const float after = uAccount.getBalance() - amount;
+        return after < 0.0F ? std::string_view{} : holdable(after);
+    };
     for (;;) {
-        // An overdraft ends the phase as it is, however large.
-        const auto check = [&uAccount](float amount) {
-            const float after = uAccount.getBalance() - amount;
-            return after < 0.0F ? std::string_view{} : holdable(after);
-        };
-        if (!ask(io, prompt(uInt), amountExpected, uFloat, check)) {
+        if (!ask(io, prompt.text(), amountExpected, uFloat, check)) {
             return std::nullopt;
         }
         if (uFloat == endOfPhase || uAccount.getBalance() - uFloat < 0.0F) {
             return uFloat;
         }
         uAccount.withdraw(uFloat);
-        uInt = nextPromptNumber(uInt);
+        prompt.countUp();
     }
 }
 
 std::optional<float> bothPhases(Console& io, Account& uAccount)
 {
-    if (!depositPhase(io, uAccount)) {
-        return std::nullopt;
-    }
-    if (!send(io, "\n")) {
+    if (!depositPhase(io, uAccount) || !io.send("\n")) {
         return std::nullopt;
     }
     return withdrawalPhase(io, uAccount);
@@ -203,27 +245,26 @@ std::optional<float> bothPhases(Console& io, Account& uAccount)
 // diagnostics were lost must not look like a success to its caller.
 int finish(Console& io)
 {
-    flush(io);
-    if (io.input == Entry::ended) {
+    io.flush();
+    if (io.stop == Stop::inputEnded) {
         io.err << "teller: input ended before the dialogue was complete\n";
-    } else if (io.input == Entry::failed) {
+    } else if (io.stop == Stop::readFailed) {
         io.err << "teller: read error: " << io.reader.failure().message() << '\n';
     }
-    if (io.outputFailed) {
+    if (io.lostOutput) {
         io.err << "teller: write error";
-        if (io.outputError) {
-            io.err << ": " << io.outputError.message();
+        if (*io.lostOutput) {
+            io.err << ": " << io.lostOutput->message();
         }
         io.err << '\n';
     }
     io.err.flush();
-    const bool complete = io.input == Entry::read && !io.outputFailed;
-    return complete && !io.err.fail() ? EXIT_SUCCESS : EXIT_FAILURE;
+    return io.stop == Stop::none && !io.lostOutput && !io.err.fail() ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 int dialogue(std::istream& in, std::ostream& out, std::ostream& err)
 {
-    Console io{EntryReader{in}, out, err, Entry::read, false, std::error_code{}};
+    Console io{in, out, err};
     std::int32_t uInt = 0;
     float uFloat = 0.0F;
     // Room for the longest name words now, so that nothing is allocated once
@@ -237,7 +278,7 @@ int dialogue(std::istream& in, std::ostream& out, std::ostream& err)
         && ask(io, "Please enter your first and last name: ", nameExpected, Name{uFName, uLName})) {
         Account uAccount{uInt, uFloat, std::move(uFName), std::move(uLName)};
         const std::optional<float> lastAmount = bothPhases(io, uAccount);
-        if (!io.outputFailed) {
+        if (!io.lostOutput) {
             uAccount.printSummary(out, lastAmount.value_or(endOfPhase));
         }
     }

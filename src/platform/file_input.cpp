@@ -2,7 +2,6 @@
 
 #include "system_io.hpp"
 
-#include <ios>
 #include <memory>
 #include <span>
 #include <streambuf>
@@ -10,13 +9,10 @@
 
 namespace teller {
 
-FileInput::FileInput(int descriptor, std::streambuf& tied) noexcept : source{descriptor}, output{tied} {}
+FileInput::FileInput(int descriptor, std::span<char> room) noexcept : source{descriptor}, buffer{room} {}
 
 FileInput::int_type FileInput::underflow()
 {
-    if (output.pubsync() != 0) {
-        throw std::system_error{std::make_error_code(std::io_errc::stream)};
-    }
     const ReadResult got = readSome(source, buffer);
     if (got.failure) {
         throw std::system_error{got.failure};
@@ -24,7 +20,7 @@ FileInput::int_type FileInput::underflow()
     if (got.count == 0) {
         return traits_type::eof();
     }
-    const std::span<char> arrived = std::span{buffer}.first(got.count);
+    const std::span<char> arrived = buffer.first(got.count);
     setg(arrived.data(), arrived.data(), std::to_address(arrived.end()));
     return traits_type::to_int_type(arrived.front());
 }

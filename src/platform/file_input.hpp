@@ -1,31 +1,31 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
+#include <span>
 #include <streambuf>
 
 namespace teller {
 
 // Reads a descriptor for the dialogue. Each refill is one read that hands on
 // whatever has arrived, so an answer is taken as soon as its blank has been
-// typed, line or no line. Before it waits, it flushes the output tied to it,
-// so that a prompt is seen before its answer is awaited. A read that fails
-// throws std::system_error with the system's reason, as the standard
-// library's own file buffers do, so that it is not taken for the end of the
-// input; a tied output that cannot be flushed throws its own reason.
+// typed, line or no line. A read that fails throws std::system_error with the
+// system's reason, so that it is not taken for the end of the input; nothing
+// else is thrown from here.
 class FileInput : public std::streambuf {
 public:
-    FileInput(int descriptor, std::streambuf& tied) noexcept;
+    // The buffer is the caller's, so that it need not be on the stack.
+    FileInput(int descriptor, std::span<char> room) noexcept;
+    FileInput(const FileInput&) = delete;
+    FileInput(FileInput&&) = delete;
+    FileInput& operator=(const FileInput&) = delete;
+    FileInput& operator=(FileInput&&) = delete;
+    ~FileInput() override = default;
 
 protected:
     int_type underflow() override;
 
 private:
-    static constexpr std::size_t bufferSize = 65536;
-
     int source;
-    std::streambuf& output;
-    std::array<char, bufferSize> buffer{};
+    std::span<char> buffer;
 };
 
 }  // namespace teller

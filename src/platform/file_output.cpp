@@ -10,9 +10,9 @@
 
 namespace teller {
 
-FileOutput::FileOutput(int descriptor) noexcept : sink{descriptor}
+FileOutput::FileOutput(int descriptor, std::span<char> room) noexcept : sink{descriptor}, buffer{room}
 {
-    setp(buffer.data(), buffer.data() + buffer.size());
+    setp(buffer.data(), std::to_address(buffer.end()));
 }
 
 // No one is left to hear of a failure here; the dialogue has flushed and
@@ -35,19 +35,20 @@ FileOutput::int_type FileOutput::overflow(int_type c)
 }
 
 // Each prompt is one piece, so it is copied in whole rather than a character
-// at a time; a piece larger than the buffer goes out directly.
+// at a time, in as many buffers full as it takes.
 std::streamsize FileOutput::xsputn(const char_type* text, std::streamsize size)
 {
-    const std::span<const char_type> piece{text, static_cast<std::size_t>(size)};
-    if (size > epptr() - pptr()) {
-        drain();
+    std::span<const char_type> rest{text, static_cast<std::size_t>(size)};
+    while (!rest.empty()) {
+        if (pptr() == epptr()) {
+            drain();
+        }
+        const auto room = static_cast<std::size_t>(epptr() - pptr());
+        const std::span<const char_type> piece = rest.first(std::min(room, rest.size()));
+        std::copy(piece.begin(), piece.end(), pptr());
+        pbump(static_cast<int>(piece.size()));
+        rest = rest.subspan(piece.size());
     }
-    if (piece.size() > buffer.size()) {
-        send(piece);
-        return size;
-    }
-    std::copy(piece.begin(), piece.end(), pptr());
-    pbump(static_cast<int>(size));
     return size;
 }
 
@@ -59,21 +60,15 @@ int FileOutput::sync()
 
 std::span<const char> FileOutput::held() const noexcept
 {
-    return std::span{buffer}.first(static_cast<std::size_t>(pptr() - pbase()));
+    return buffer.first(static_cast<std::size_t>(pptr() - pbase()));
 }
 
 void FileOutput::drain()
 {
-    const std::span<const char> pending = held();
-    setp(buffer.data(), buffer.data() + buffer.size());
-    send(pending);
-}
-
-void FileOutput::send(std::span<const char> bytes)
-{
     if (!failure) {
-        failure = writeAll(sink, bytes);
+        failure = writeAll(sink, held());
     }
+    setp(buffer.data(), std::to_address(buffer.end()));
     if (failure) {
         throw std::system_error{failure};
     }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <span>
 #include <streambuf>
 #include <system_error>
@@ -9,14 +7,15 @@
 namespace teller {
 
 // Writes to a descriptor for the dialogue, through a buffer that goes out
-// when it is full and on each flush, and not before: the input that waits
-// flushes it. The first write that fails throws std::system_error with its
-// reason, and so does every later write or flush: a stream that swallows the
-// exception still leaves the reason for whoever flushes next. What is still
-// held when the buffer is destroyed goes out then.
+// when it is full and on each flush, and not before: the dialogue flushes it
+// before it waits for input. The first write that fails throws
+// std::system_error with its reason, and so does every later write or flush,
+// so that nothing is written out of order after a gap. What is still held
+// when the buffer is destroyed goes out then.
 class FileOutput : public std::streambuf {
 public:
-    explicit FileOutput(int descriptor) noexcept;
+    // The buffer is the caller's, so that it need not be on the stack.
+    FileOutput(int descriptor, std::span<char> room) noexcept;
     FileOutput(const FileOutput&) = delete;
     FileOutput(FileOutput&&) = delete;
     FileOutput& operator=(const FileOutput&) = delete;
@@ -29,16 +28,12 @@ protected:
     int sync() override;
 
 private:
-    static constexpr std::size_t bufferSize = 65536;
-
-    // Sends what is held, or bytes, on; keeps the reason of the first
-    // failure and throws it now and from then on.
+    // Sends what is held on and empties the buffer.
     void drain();
-    void send(std::span<const char> bytes);
     [[nodiscard]] std::span<const char> held() const noexcept;
 
     int sink;
-    std::array<char, bufferSize> buffer{};
+    std::span<char> buffer;
     std::error_code failure;
 };
 

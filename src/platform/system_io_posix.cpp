@@ -1,5 +1,6 @@
 #include "system_io.hpp"
 
+#include <poll.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstddef>
@@ -15,9 +16,25 @@ std::error_code lastFailure() noexcept
     return {errno, std::generic_category()};
 }
 
+// Whether a call that failed did so only for "not now", and teller has waited
+// until it can try again: a signal interrupted it, or the descriptor is
+// non-blocking, as a program that shares it may leave it, and was not ready.
+// The descriptor's flags stay as they are, since others share them. When
+// false, errno holds the reason of the call, or of the wait that failed.
+bool waitedToRetry(int descriptor, short readiness) noexcept
+{
+    if (errno == EINTR) {
+        return true;
+    }
+    if (errno != EAGAIN && errno != EWOULDBLOCK) {
+        return false;
+    }
+    pollfd ready{descriptor, readiness, 0};
+    return ::poll(&ready, 1, -1) >= 0 || errno == EINTR;
+}
+
 }  // namespace
 
-// A signal that interrupts a wait is no failure of the input: wait again.
 ReadResult readSome(int descriptor, std::span<char> into) noexcept
 {
     for (;;) {
@@ -25,7 +42,7 @@ ReadResult readSome(int descriptor, std::span<char> into) noexcept
         if (got >= 0) {
             return {static_cast<std::size_t>(got), {}};
         }
-        if (errno != EINTR) {
+        if (!waitedToRetry(descriptor, POLLIN)) {
             return {0, lastFailure()};
         }
     }
@@ -35,7 +52,7 @@ std::error_code writeAll(int descriptor, std::span<const char> bytes) noexcept
 {
     while (!bytes.empty()) {
         const ssize_t put = ::write(descriptor, bytes.data(), bytes.size());
-        if (put < 0 && errno != EINTR) {
+        if (put < 0 && !waitedToRetry(descriptor, POLLOUT)) {
             return lastFailure();
         }
         if (put == 0) {

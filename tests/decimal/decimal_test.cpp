@@ -22,8 +22,8 @@ using teller::Decimal;
 std::string asText(const Decimal& number)
 {
     std::string text = number.negative ? "-" : "";
-    text.append(number.digits.empty() ? "0" : number.digits).append("e").append(std::to_string(number.exponent));
-    return text;
+    text.append(number.integer).append(".").append(number.fraction).append("0e");
+    return text.append(std::to_string(number.exponent));
 }
 
 void expectSameAsStrtof(const Decimal& number)
@@ -51,7 +51,7 @@ Decimal halfway(float value, std::string& digits)
     digits = std::string{scientific.substr(0, 1)}.append(scientific.substr(2, mark - 2));
     digits.erase(digits.find_last_not_of('0') + 1);
     const int power = std::stoi(std::string{scientific.substr(mark + 1)});
-    return Decimal{false, digits, power - static_cast<std::int64_t>(digits.size()) + 1};
+    return Decimal{false, digits, "", power - static_cast<std::int64_t>(digits.size()) + 1};
 }
 
 // The conversion must round as a correctly rounding C library does; glibc's
@@ -71,16 +71,19 @@ TEST(Decimal, RoundsAsTheCLibraryDoes)
         expectSameAsStrtof(tie);
         const std::string shorter = digits.substr(0, std::min(digits.size(), kept(random)));
         expectSameAsStrtof(
-            Decimal{true, shorter, tie.exponent + static_cast<std::int64_t>(digits.size() - shorter.size())});
+            Decimal{true, shorter, "", tie.exponent + static_cast<std::int64_t>(digits.size() - shorter.size())});
         std::string above = digits + "1";
-        expectSameAsStrtof(Decimal{false, above, tie.exponent - 1});
+        expectSameAsStrtof(Decimal{false, above, "", tie.exponent - 1});
 
         std::string any(kept(random), '0');
         for (char& c : any) {
             c = static_cast<char>('0' + digit(random));
         }
-        any.front() = any.front() == '0' ? '1' : any.front();
-        expectSameAsStrtof(Decimal{false, any, power(random)});
+        // Split at a point, with zeros before and after, as typed.
+        const std::size_t point = kept(random) % (any.size() + 1);
+        const std::string integer = "00" + any.substr(0, point);
+        const std::string fraction = any.substr(point) + "00";
+        expectSameAsStrtof(Decimal{false, integer, fraction, power(random)});
     }
 }
 

@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                     AmountCase{"LongestEntryIsTaken", longestNumber.substr(0, 38) + "e-" + longestNumber.substr(0, 215),
                                Entry::read, 0.0F, ""},
                     AmountCase{"LongerEntryIsRefused", "0" + longestNumber + "\n", Entry::refused, untouched, "1\n"},
-                    AmountCase{"OnlyBlanks", " \n\t", Entry::ended, untouched, ""}),
+                    AmountCase{"OnlyBlanks", " \n\t", Entry::none, untouched, ""}),
     [](const testing::TestParamInfo<AmountCase>& test) { return std::string{test.param.name}; });
 
 // The reader must take what formatted extraction with the library of the
