@@ -4,6 +4,7 @@
 #include "teller_dialogue.hpp"
 
 #include <array>
+#include <cstddef>
 #include <istream>
 #include <ostream>
 
@@ -15,9 +16,11 @@ int main()
     // prompt. Standard error carries single lines, so a small buffer does.
     // The buffers are static: a small stack must not stop teller, and nothing
     // is allocated for them that could run out.
-    static std::array<char, 65536> inputBuffer;
-    static std::array<char, 65536> outputBuffer;
-    static std::array<char, 512> messageBuffer;
+    constexpr std::size_t blockSize = 65536;
+    constexpr std::size_t lineSize = 512;
+    static std::array<char, blockSize> inputBuffer;
+    static std::array<char, blockSize> outputBuffer;
+    static std::array<char, lineSize> messageBuffer;
     teller::FileOutput output{teller::standardOutput, outputBuffer};
     teller::FileOutput diagnostics{teller::standardError, messageBuffer};
     teller::FileInput input{teller::standardInput, inputBuffer};

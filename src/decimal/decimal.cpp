@@ -58,22 +58,23 @@ struct Significand {
     std::string_view head;
     std::string_view tail;
     std::int64_t exponent = 0;
+};
 
-    [[nodiscard]] std::size_t size() const noexcept
-    {
-        return head.size() + tail.size();
-    }
+std::size_t digitCount(const Significand& number) noexcept
+{
+    return number.head.size() + number.tail.size();
+}
 
-    template <typename Take>
-    void forEachDigit(Take take) const
-    {
-        for (const std::string_view part : {head, tail}) {
-            for (const char c : part) {
-                take(static_cast<std::uint32_t>(c - '0'));
-            }
+// Folds the digits, first to last, into value.
+template <typename Value, typename Fold>
+void foldDigits(const Significand& number, Value& value, Fold fold) noexcept
+{
+    for (const std::string_view part : {number.head, number.tail}) {
+        for (const char c : part) {
+            fold(value, static_cast<std::uint32_t>(c - '0'));
         }
     }
-};
+}
 
 void dropLeadingZeros(std::string_view& digits) noexcept
 {
@@ -109,11 +110,12 @@ std::optional<float> byOneRounding(const Significand& number) noexcept
 {
     constexpr std::size_t mostQuickDigits = 8;
     const auto reach = static_cast<std::int64_t>(powersOfTen.size()) - 1;
-    if (number.size() > mostQuickDigits || number.exponent > reach || number.exponent < -reach) {
+    if (digitCount(number) > mostQuickDigits || number.exponent > reach || number.exponent < -reach) {
         return std::nullopt;
     }
     std::uint32_t leading = 0;
-    number.forEachDigit([&leading](std::uint32_t digit) { leading = leading * Decimal::radix + digit; });
+    foldDigits(number, leading,
+               [](std::uint32_t& value, std::uint32_t digit) { value = value * Decimal::radix + digit; });
     if (leading > significandLimit) {
         return std::nullopt;
     }
@@ -127,7 +129,7 @@ std::optional<float> byOneRounding(const Significand& number) noexcept
 std::optional<float> byLongDivision(const Significand& number) noexcept
 {
     Wide numerator{0};
-    number.forEachDigit([&numerator](std::uint32_t digit) { numerator.multiplyAdd(Decimal::radix, digit); });
+    foldDigits(number, numerator, [](Wide& value, std::uint32_t digit) { value.multiplyAdd(Decimal::radix, digit); });
     Wide denominator{1};
     for (std::int64_t i = 0; i < std::abs(number.exponent); ++i) {
         (number.exponent > 0 ? numerator : denominator).multiplyAdd(Decimal::radix, 0);
@@ -177,9 +179,9 @@ std::optional<float> toFloat(const Decimal& number) noexcept
 {
     assert(number.integer.size() + number.fraction.size() <= Decimal::mostDigits);
     const Significand significand = significandOf(number);
-    const std::int64_t order = static_cast<std::int64_t>(significand.size()) + significand.exponent;
+    const std::int64_t order = static_cast<std::int64_t>(digitCount(significand)) + significand.exponent;
     std::optional<float> magnitude = 0.0F;
-    if (significand.size() == 0 || order <= zeroMagnitude) {
+    if (digitCount(significand) == 0 || order <= zeroMagnitude) {
         magnitude = 0.0F;
     } else if (order > overflowMagnitude) {
         magnitude = std::nullopt;

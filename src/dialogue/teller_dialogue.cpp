@@ -60,61 +60,6 @@ enum class Stop { none, inputEnded, readFailed, writeFailed };
 // The dialogue's streams, what stopped it first, and whether output was
 // lost, which may come after the input stopped, in the summary.
 struct Console {
-    Console(std::istream& source, std::ostream& prompts, std::ostream& messages)
-        : reader{source, [this] { return flush(); }}, out{prompts}, err{messages}
-    {
-    }
-
-    // Puts a piece of output through the stream buffer; false once any
-    // write has failed.
-    template <typename Put>
-    bool output(Put put)
-    {
-        if (lostOutput) {
-            return false;
-        }
-        std::error_code reason;
-        try {
-            if (put(*out.rdbuf()) && !out.fail()) {
-                return true;
-            }
-        } catch (const std::system_error& failure) {
-            reason = failure.code();
-        }
-        lostOutput = reason;
-        out.setstate(std::ios::badbit);
-        stopFor(Stop::writeFailed);
-        return false;
-    }
-
-    // Writes text after what is already written. It is not sent on at once:
-    // it goes out when the dialogue waits for input, so a prompt is still
-    // seen before its answer is awaited.
-    bool send(std::string_view text)
-    {
-        const auto size = static_cast<std::streamsize>(text.size());
-        return output([&](std::streambuf& buffer) { return buffer.sputn(text.data(), size) == size; });
-    }
-
-    // Sends on all that is written.
-    bool flush()
-    {
-        return output([](std::streambuf& buffer) { return buffer.pubsync() == 0; });
-    }
-
-    void stopFor(Stop why)
-    {
-        if (stop == Stop::none) {
-            stop = why;
-        }
-    }
-
-    // The reader has no more input: it ended, or a read failed.
-    void stopReading()
-    {
-        stopFor(reader.failure() ? Stop::readFailed : Stop::inputEnded);
-    }
-
     EntryReader reader;
     std::ostream& out;
     std::ostream& err;
@@ -123,6 +68,56 @@ struct Console {
     // fails without throwing does not give.
     std::optional<std::error_code> lostOutput;
 };
+
+void stopFor(Console& io, Stop why)
+{
+    if (io.stop == Stop::none) {
+        io.stop = why;
+    }
+}
+
+// The reader has no more input: it ended, or a read failed.
+void stopReading(Console& io)
+{
+    stopFor(io, io.reader.failure() ? Stop::readFailed : Stop::inputEnded);
+}
+
+// Puts a piece of output through the stream buffer; false once any write
+// has failed.
+template <typename Put>
+bool output(Console& io, Put put)
+{
+    if (io.lostOutput) {
+        return false;
+    }
+    std::error_code reason;
+    try {
+        if (put(*io.out.rdbuf()) && !io.out.fail()) {
+            return true;
+        }
+    } catch (const std::system_error& failure) {
+        reason = failure.code();
+    }
+    io.lostOutput = reason;
+    io.out.setstate(std::ios::badbit);
+    stopFor(io, Stop::writeFailed);
+    return false;
+}
+
+// Writes text after what is already written. It is not sent on at once: it
+// goes out when the dialogue waits for input, so a prompt is still seen
+// before its answer is awaited.
+bool send(Console& io, std::string_view text)
+{
+    const auto size = static_cast<std::streamsize>(text.size());
+    return output(io, [&](std::streambuf& buffer) { return buffer.sputn(text.data(), size) == size; });
+}
+
+// Sends on all that is written.
+bool flush(Console& io)
+{
+    return output(io, [](std::streambuf& buffer) { return buffer.pubsync() == 0; });
+}
 
 // The two words of a name make one answer: a word too long for a name
 // refuses the answer, and both words are asked for again.
@@ -146,7 +141,7 @@ Entry readAnswer(EntryReader& reader, Name& name)
 // Says what was expected of a refused entry, after what is already written.
 bool complain(Console& io, std::string_view expected)
 {
-    if (!io.flush()) {
+    if (!flush(io)) {
         return false;
     }
     io.err << "teller: expected " << expected << '\n';
@@ -164,12 +159,12 @@ template <typename T, typename Check = decltype(anyValue)>
 bool ask(Console& io, std::string_view prompt, std::string_view expected, T&& value, Check check = anyValue)
 {
     for (;;) {
-        if (!io.send(prompt)) {
+        if (!send(io, prompt)) {
             return false;
         }
         const Entry entry = readAnswer(io.reader, value);
         if (entry == Entry::none) {
-            io.stopReading();
+            stopReading(io);
             return false;
         }
         const std::string_view refusal = entry == Entry::refused ? expected : check(value);
@@ -180,7 +175,7 @@ bool ask(Console& io, std::string_view prompt, std::string_view expected, T&& va
             return false;
         }
         if (!io.reader.dropLine()) {
-            io.stopReading();
+            stopReading(io);
             return false;
         }
     }
@@ -235,7 +230,7 @@ std::optional<float> withdrawalPhase(Console& io, Account& uAccount)
 
 std::optional<float> bothPhases(Console& io, Account& uAccount)
 {
-    if (!depositPhase(io, uAccount) || !io.send("\n")) {
+    if (!depositPhase(io, uAccount) || !send(io, "\n")) {
         return std::nullopt;
     }
     return withdrawalPhase(io, uAccount);
@@ -245,7 +240,7 @@ std::optional<float> bothPhases(Console& io, Account& uAccount)
 // diagnostics were lost must not look like a success to its caller.
 int finish(Console& io)
 {
-    io.flush();
+    flush(io);
     if (io.stop == Stop::inputEnded) {
         io.err << "teller: input ended before the dialogue was complete\n";
     } else if (io.stop == Stop::readFailed) {
@@ -264,7 +259,9 @@ int finish(Console& io)
 
 int dialogue(std::istream& in, std::ostream& out, std::ostream& err)
 {
-    Console io{in, out, err};
+    // The reader flushes the output before it waits, through the console it
+    // belongs to.
+    Console io{EntryReader{in, [&io] { return flush(io); }}, out, err, Stop::none, std::nullopt};
     std::int32_t uInt = 0;
     float uFloat = 0.0F;
     // Room for the longest name words now, so that nothing is allocated once

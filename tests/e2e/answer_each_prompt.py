@@ -2,8 +2,11 @@
 answer is written only after its prompt has arrived. If a prompt stayed in
 teller's buffer this would wait, so every wait has a deadline.
 
-usage: answer_each_prompt.py newline|blank [EMULATOR...] TELLER
+usage: answer_each_prompt.py newline|blank|nonblocking [EMULATOR...] TELLER
 Each answer is sent followed by a newline, or by a blank and no newline.
+"nonblocking" answers through a pipe that another program has left
+non-blocking, then writes a long session into a non-blocking pipe that is
+read only after a pause: teller must wait for its input and its reader.
 TELLER_CRLF=1 in the environment expects the CR LF line ends of a Windows
 build."""
 
@@ -53,20 +56,70 @@ def read_until(stream, text, seconds=DEADLINE_SECONDS):
         sys.exit(f"expected {expected!r}, got {got!r}")
 
 
-def main():
-    ending = {"newline": "\n", "blank": " "}[sys.argv[1]]
-    teller = subprocess.Popen(sys.argv[2:], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+def answer_each_prompt(command, ending, stdin=subprocess.PIPE):
+    teller = subprocess.Popen(command, stdin=stdin, stdout=subprocess.PIPE)
+    answers = teller.stdin or os.fdopen(stdin.writer, "wb")
     for number, (prompt, answer) in enumerate(PROMPTS_AND_ANSWERS):
         read_until(teller.stdout, prompt, START_SECONDS if number == 0 else DEADLINE_SECONDS)
-        teller.stdin.write(f"{answer}{ending}".encode())
-        teller.stdin.flush()
+        # A pause, so that teller finds nothing to read first.
+        time.sleep(0.05)
+        answers.write(f"{answer}{ending}".encode())
+        answers.flush()
     read_until(teller.stdout, SUMMARY)
-    teller.stdin.close()
-    if teller.stdout.read() != b"":
-        sys.exit("unexpected output after the summary")
+    answers.close()
+    finish(teller, teller.stdout.read(), b"")
+
+
+def finish(teller, output, expected):
+    if output != expected:
+        sys.exit(f"unexpected output: {output[:200]!r}... ({len(output)} bytes, expected {len(expected)})")
     status = teller.wait(START_SECONDS)
     if status != 0:
         sys.exit(f"exit status {status}, expected 0")
+
+
+class NonBlockingPipe:
+    """A pipe whose given end is non-blocking, as a program that shares it
+    may leave it; the other end stays blocking."""
+
+    def __init__(self, nonblocking_end):
+        self.reader, self.writer = os.pipe()
+        os.set_blocking(self.reader if nonblocking_end == "reader" else self.writer, False)
+
+    def fileno(self):
+        return self.reader
+
+
+def deposits_session(deposits):
+    """A session of many zero deposits, as input and the whole output it brings."""
+    answers = "315 100 Alex Sample\n" + "0\n" * deposits + "-1\n-1\n"
+    prompts = "".join(prompt for prompt, _ in PROMPTS_AND_ANSWERS[:3])
+    prompts += "".join(f"Please enter an amount for deposit {n} (-1 to exit): $" for n in range(1, deposits + 2))
+    prompts += "\nPlease enter an amount for withdrawl 1 (-1 to exit): $"
+    summary = "\nBank Account Holder: Alex Sample\nBank Account Number: 315\nBank Account Balance: $100.00\n"
+    return answers.encode(), (prompts + summary).encode().replace(b"\n", NEWLINE)
+
+
+def main():
+    command = sys.argv[2:]
+    if sys.argv[1] != "nonblocking":
+        answer_each_prompt(command, {"newline": "\n", "blank": " "}[sys.argv[1]])
+        return
+    # Standard input non-blocking, answers slow to come.
+    into = NonBlockingPipe("reader")
+    answer_each_prompt(command, "\n", stdin=into)
+    os.close(into.reader)
+    # Standard output non-blocking, a reader that pauses before it takes
+    # 200 KB, more than a pipe holds.
+    answers, expected = deposits_session(4000)
+    out = NonBlockingPipe("writer")
+    teller = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=out.writer)
+    os.close(out.writer)
+    teller.stdin.write(answers)
+    teller.stdin.close()
+    time.sleep(1)
+    with os.fdopen(out.reader, "rb") as output:
+        finish(teller, output.read(), expected)
 
 
 if __name__ == "__main__":
