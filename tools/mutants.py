@@ -1,0 +1,179 @@
+"""Finds the one-site mutants of a C++ source file, for tools/mutate.py.
+
+The sources are clang-formatted, so spacing tells a binary operator from a
+template bracket, a pointer or a reference: only operators with a blank on
+both sides are mutated. A site that is still ambiguous is left alone.
+"""
+
+import re
+from dataclasses import dataclass
+
+KEYWORDS = {
+    "return", "case", "throw", "else", "do", "co_return", "co_yield", "co_await", "new", "delete",
+    "sizeof", "alignof", "typeid", "operator", "template", "typename", "goto", "static_assert",
+    "if", "for", "while", "switch", "catch",
+}
+SWAPS = {
+    "<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "==",
+    "+": "-", "-": "+", "*": "/", "/": "*", "&&": "||", "||": "&&",
+}
+OPERATOR_KIND = {"<": "relational", ">": "relational", "<=": "relational", ">=": "relational",
+                 "==": "relational", "!=": "relational", "+": "arithmetic", "-": "arithmetic",
+                 "*": "arithmetic", "/": "arithmetic", "&&": "logical", "||": "logical"}
+PUNCTUATORS = sorted("<=> <<= >>= ->* ... :: -> ++ -- << >> <= >= == != && || += -= *= /= %= &= |= ^= .*".split(),
+                     key=len, reverse=True)
+TOKEN = re.compile(r"[A-Za-z_]\w*|\.?\d(?:[eEpP][+-]|[\w.']|'(?=\w))*|@+|"
+                   + "|".join(re.escape(p) for p in PUNCTUATORS) + r"|\S")
+CALL_STATEMENT = re.compile(r"(?:::)?([A-Za-z_]\w*)(?:(?:::|\.|->)~?[A-Za-z_]\w*)*\(")
+INTEGER = re.compile(r"(0|[1-9]\d*)([uUlLzZ]*)")
+LITERAL = "@"
+
+
+@dataclass(frozen=True)
+class Mutant:
+    path: str
+    line: int  # 1-based, where the mutation starts
+    operator: str
+    edits: tuple  # (start, end, replacement) in the original text
+    original: str  # the line's text, stripped
+    mutated: str  # the same line after the mutation, stripped
+
+    def apply(self, text):
+        for start, end, replacement in sorted(self.edits, reverse=True):
+            text = text[:start] + replacement + text[end:]
+        return text
+
+
+def blank(text):
+    """The text with comments, preprocessor lines and assertions as spaces, and
+    each string or character literal as @s: offsets and newlines stay put."""
+    out = list(text)
+    i, n = 0, len(text)
+
+    def wipe(start, end, fill=" "):
+        for k in range(start, end):
+            if out[k] != "\n":
+                out[k] = fill
+
+    while i < n:
+        c = text[i]
+        if c == "#" and not text[text.rfind("\n", 0, i) + 1:i].strip():
+            end = i
+            while end < n and (text[end] != "\n" or text[end - 1] == "\\"):
+                end += 1
+            wipe(i, end)
+            i = end
+        elif text.startswith("//", i):
+            end = text.find("\n", i)
+            end = n if end < 0 else end
+            wipe(i, end)
+            i = end
+        elif text.startswith("/*", i):
+            end = text.find("*/", i + 2)
+            end = n if end < 0 else end + 2
+            wipe(i, end)
+            i = end
+        elif (not i or not (text[i - 1].isalnum() or text[i - 1] == "_")) and (raw := re.match(r'(?:u8|u|U|L)?R"([^ ()\\\n]{0,16})\(', text[i:i + 24])):
+            end = text.find(")" + raw.group(1) + '"', i + raw.end())
+            end = n if end < 0 else end + len(raw.group(1)) + 2
+            wipe(i, end, LITERAL)
+            i = end
+        elif c in "\"'" and not (c == "'" and _in_number(text, i)):
+            end = i + 1
+            while end < n and text[end] != c and text[end] != "\n":
+                end += 2 if text[end] == "\\" else 1
+            wipe(i, min(end + 1, n), LITERAL)
+            i = end + 1
+        else:
+            i += 1
+    code = "".join(out)
+    for found in re.finditer(r"\b(?:static_assert|assert)\s*\(", code):
+        end = _closing(code, found.end() - 1)
+        if end is not None:
+            wipe(found.start(), end + 1)
+    return "".join(out)
+
+
+def _in_number(text, quote):
+    """Whether the quote at index quote is a digit separator, as in 65'536."""
+    start = quote
+    while start > 0 and (text[start - 1].isalnum() or text[start - 1] in "_'."):
+        start -= 1
+    return text[start].isdigit()
+
+
+def _closing(code, opening):
+    """The index of the bracket that closes the one at opening, or None."""
+    pairs = {"(": ")", "[": "]", "{": "}"}
+    close, depth = pairs[code[opening]], 0
+    for k in range(opening, len(code)):
+        if code[k] == code[opening]:
+            depth += 1
+        elif code[k] == close:
+            depth -= 1
+            if depth == 0:
+                return k
+    return None
+
+
+def _is_operand_end(token):
+    return token in (")", "]", "}") or token[0] == LITERAL or token[0].isdigit() or (
+        (token[0].isalpha() or token[0] == "_") and token not in KEYWORDS)
+
+
+def find(path, text):
+    """Every mutant of the file, in the order of the text."""
+    code = blank(text)
+    tokens = [(m.group(), m.start(), m.end()) for m in TOKEN.finditer(code)]
+    sites = []
+    for k, (token, start, end) in enumerate(tokens):
+        before = tokens[k - 1][0] if k else ""
+        after = tokens[k + 1][0] if k + 1 < len(tokens) else ""
+        spaced = start and code[start - 1].isspace() and end < len(code) and code[end].isspace()
+        postfix = before in ("++", "--") and k > 1 and _is_operand_end(tokens[k - 2][0])
+        if token in SWAPS and spaced and (postfix or _is_operand_end(before)) and after not in (";", ",", ")"):
+            sites.append((OPERATOR_KIND[token], [(start, end, SWAPS[token])]))
+        elif token in ("if", "while") and after == "(":
+            opening = tokens[k + 1][1]
+            closing = _closing(code, opening)
+            if closing is not None and ";" not in code[opening:closing]:
+                sites.append(("negation", [(opening + 1, opening + 1, "!("), (closing, closing, ")")]))
+        elif number := INTEGER.fullmatch(token):
+            value, suffix = int(number.group(1)), number.group(2)
+            sites.append(("constant", [(start, end, f"{value + 1}{suffix}")]))
+            if value > 0:
+                sites.append(("constant", [(start, end, f"{value - 1}{suffix}")]))
+        elif token in ("true", "false") and before == "return" and after == ";":
+            sites.append(("bool return", [(start, end, "false" if token == "true" else "true")]))
+    sites.extend(("deleted call", [edit]) for edit in _call_statements(code))
+    return [_mutant(path, text, kind, edits) for kind, edits in sorted(sites, key=lambda s: s[1][0][0])]
+
+
+def _call_statements(code):
+    """Statements that are one call alone, as edits that remove them but keep
+    their newlines, so that later lines (and the lines asserts name) stay put."""
+    for found in re.finditer(r"^[ \t]*", code, re.MULTILINE):
+        start = found.end()
+        call = CALL_STATEMENT.match(code, start)
+        if not call or call.group(1) in KEYWORDS:
+            continue
+        previous = code[:start].rstrip()
+        if previous and previous[-1] not in ";{}":
+            continue
+        closing = _closing(code, call.end() - 1)
+        if closing is None:
+            continue
+        tail = re.match(r"\s*;", code[closing + 1:])
+        if tail:
+            end = closing + 1 + tail.end()
+            yield start, end, "\n" * code.count("\n", start, end)
+
+
+def _mutant(path, text, kind, edits):
+    line = text.count("\n", 0, edits[0][0])
+    mutated = Mutant(path, line + 1, kind, tuple(edits), "", "").apply(text)
+    return Mutant(path, line + 1, kind, tuple(edits), _line(text, line), _line(mutated, line))
+
+
+def _line(text, index):
+    return text.split("\n")[index].strip()
