@@ -27,6 +27,7 @@ TOKEN = re.compile(r"[A-Za-z_]\w*|\.?\d(?:[eEpP][+-]|[\w.']|'(?=\w))*|@+|"
 CALL_STATEMENT = re.compile(r"(?:::)?([A-Za-z_]\w*)(?:(?:::|\.|->)~?[A-Za-z_]\w*)*\(")
 INTEGER = re.compile(r"(0|[1-9]\d*)([uUlLzZ]*)")
 LITERAL = "@"
+LABELS = {"", "{", "}", "public:", "protected:", "private:"}
 
 
 @dataclass(frozen=True)
@@ -34,6 +35,7 @@ class Mutant:
     path: str
     line: int  # 1-based, where the mutation starts
     operator: str
+    scope: str  # the line that opens the enclosing block, stripped
     edits: tuple  # (start, end, replacement) in the original text
     original: str  # the line's text, stripped
     mutated: str  # the same line after the mutation, stripped
@@ -171,9 +173,19 @@ def _call_statements(code):
 
 def _mutant(path, text, kind, edits):
     line = text.count("\n", 0, edits[0][0])
-    mutated = Mutant(path, line + 1, kind, tuple(edits), "", "").apply(text)
-    return Mutant(path, line + 1, kind, tuple(edits), _line(text, line), _line(mutated, line))
+    mutated = Mutant(path, line + 1, kind, "", tuple(edits), "", "").apply(text)
+    lines = text.split("\n")
+    return Mutant(path, line + 1, kind, _scope(lines, line), tuple(edits), lines[line].strip(),
+                  mutated.split("\n")[line].strip())
 
 
-def _line(text, index):
-    return text.split("\n")[index].strip()
+def _scope(lines, index):
+    """The nearest line above that is indented less and is more than a brace or
+    a comment or an access label: with the sources clang-formatted, the head of the function,
+    statement or declaration the line belongs to. Empty at the top level."""
+    indent = lambda text: len(text) - len(text.lstrip())
+    for above in reversed(lines[:index]):
+        text = above.strip()
+        if indent(above) < indent(lines[index]) and text not in LABELS and not text.startswith(("//", "#")):
+            return text
+    return ""

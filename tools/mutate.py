@@ -28,8 +28,13 @@ import mutants as finder
 
 ROOT = Path(__file__).resolve().parent.parent
 FALLBACK_FLAGS = ["-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_FLAGS_RELEASE=-O1", "-DTELLER_DEVELOPER_MODE=ON"]
-KEYS = ("file", "line", "mutant", "reason")
+KEYS = ("file", "in", "line", "mutant", "reason")
 DELETED = "(deleted)"
+
+
+def fail(message):
+    print(message, file=sys.stderr)
+    sys.exit(2)
 
 
 def git_files():
@@ -47,19 +52,19 @@ def load_equivalents(path):
         if not line.strip():
             if block:
                 if set(block) != set(KEYS):
-                    sys.exit(f"{path}:{number}: an entry needs {', '.join(KEYS)}")
-                entries[(block["file"], block["line"], block["mutant"])] = block["reason"]
+                    fail(f"{path}:{number}: an entry needs {', '.join(KEYS)}")
+                entries[tuple(block[k] for k in KEYS[:-1])] = block["reason"]
             block = {}
             continue
         key, _, value = line.partition(":")
         if key not in KEYS or key in block:
-            sys.exit(f"{path}:{number}: expected one of {', '.join(KEYS)}, each once per entry")
+            fail(f"{path}:{number}: expected one of {', '.join(KEYS)}, each once per entry")
         block[key] = value.strip()
     return entries
 
 
 def key(mutant):
-    return (mutant.path, mutant.original, mutant.mutated or DELETED)
+    return (mutant.path, mutant.scope, mutant.original, mutant.mutated or DELETED)
 
 
 def entry_text(mutant, reason="WHY IT CANNOT CHANGE BEHAVIOUR"):
@@ -108,8 +113,8 @@ class Scratch:
         stamp = max(time.time_ns(), before + 1_000_000_000)
         os.utime(path, ns=(stamp, stamp))
 
-    def compile(self):
-        return run(["cmake", "--build", str(self.build), "-j", str(self.jobs)], self.tree).returncode == 0
+    def compile(self, check=False):
+        return run(["cmake", "--build", str(self.build), "-j", str(self.jobs)], self.tree, check).returncode == 0
 
     def executables(self):
         """Hashes of every executable built, the only things a test can run:
@@ -146,7 +151,7 @@ def run(command, cwd, check=False, timeout=None):
             process.communicate()
             return None
     if check and process.returncode != 0:
-        sys.exit(f"{' '.join(command)} failed:\n{out}")
+        fail(f"{' '.join(command)} failed:\n{out}")
     return subprocess.CompletedProcess(command, process.returncode, out)
 
 
@@ -188,7 +193,7 @@ def main():
     known = {key(m) for group in mutants.values() for m in group}
     stale = [k for k in equivalents if k not in known and (k[0] in mutants or not args.files)]
     for k in stale:
-        print(f"warning: stale entry in {args.equivalents.name}: {k[0]}: {k[1]}  ->  {k[2]}")
+        print(f"warning: stale entry in {args.equivalents.name}: {k[0]}: {k[2]}  ->  {k[3]}")
     if args.list:
         for mutant in (m for group in mutants.values() for m in group):
             print(f"{mutant.path}:{mutant.line}: [{mutant.operator}] {mutant.original}  ->  {mutant.mutated}")
@@ -201,13 +206,11 @@ def main():
     scratch.tree.mkdir(parents=True, exist_ok=True)
     scratch.sync()
     scratch.configure()
-    if not scratch.compile():
-        sys.exit(2)
+    scratch.compile(check=True)
     baseline = scratch.executables()
     clock = time.monotonic()
     if scratch.test() != "passed":
-        print("the unmutated tree fails its tests", file=sys.stderr)
-        sys.exit(2)
+        fail("the unmutated tree fails its tests")
     scratch.timeout = max(10, round(5 * (time.monotonic() - clock)))
     print(f"baseline built and tested in {time.monotonic() - started:.0f} s; test timeout {scratch.timeout} s")
 
