@@ -68,7 +68,7 @@ def key(mutant):
 
 
 def entry_text(mutant, reason="WHY IT CANNOT CHANGE BEHAVIOUR"):
-    return "\n".join(f"{k}: {v}" for k, v in zip(KEYS, (*key(mutant), reason)))
+    return "\n".join(f"{k}: {v}".rstrip() for k, v in zip(KEYS, (*key(mutant), reason)))
 
 
 class Scratch:
@@ -202,7 +202,7 @@ def main():
         print(f"{sum(map(len, mutants.values())):5}  mutants")
         return 1 if stale and args.strict_stale else 0
 
-    scratch = Scratch(args.work_dir, files, args.jobs)
+    scratch = Scratch(args.work_dir.resolve(), files, args.jobs)
     scratch.tree.mkdir(parents=True, exist_ok=True)
     scratch.sync()
     scratch.configure()
