@@ -58,10 +58,6 @@ constexpr bool isWordCharacter(int c) noexcept
 // does, and tells whether there is an entry at all.
 bool skipBlanks(std::istream& in, const BeforeWait& beforeWait)
 {
-    if (!in.good()) {
-        in.setstate(std::ios::failbit);
-        return false;
-    }
     std::streambuf& buffer = *in.rdbuf();
     int c = EntryScan::peekAt(buffer, beforeWait);
     while (c != Traits::eof() && isBlank(c)) {
@@ -231,9 +227,7 @@ bool EntryReader::dropLine()
         }
     } catch (const std::system_error& failure) {
         stopOn(failure);
-        return false;
     }
-    stream.setstate(std::ios::eofbit);
     return false;
 }
 

@@ -99,7 +99,6 @@ bool output(Console& io, Put put)
         reason = failure.code();
     }
     io.lostOutput = reason;
-    io.out.setstate(std::ios::badbit);
     stopFor(io, Stop::writeFailed);
     return false;
 }

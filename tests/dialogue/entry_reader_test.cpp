@@ -59,34 +59,53 @@ const std::string higherSubnormalTie =
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, EntryReaderAmounts,
-    testing::Values(AmountCase{"NotANumber", "nan", Entry::refused, untouched, "nan"},
-                    AmountCase{"Infinity", "infinity", Entry::refused, untouched, "infinity"},
-                    AmountCase{"NegativeInfinity", "-inf 2", Entry::refused, untouched, "inf 2"},
-                    AmountCase{"HexadecimalStopsAtTheX", "0x10", Entry::read, 0.0F, "x10"},
-                    AmountCase{"BeyondSinglePrecision", "1e39 2", Entry::refused, untouched, " 2"},
-                    AmountCase{"HalfwayToInfinityRoundsUp", "340282356779733661637539395458142568448", Entry::refused,
-                               untouched, ""},
-                    AmountCase{"JustBelowHalfwayIsTheLargest", "340282356779733661637539395458142568447", Entry::read,
-                               largest, ""},
-                    AmountCase{"TinyRoundsToZero", "1e-50", Entry::read, 0.0F, ""},
-                    AmountCase{"BelowHalfTheSmallestIsZero", "7.006e-46", Entry::read, 0.0F, ""},
-                    AmountCase{"AboveHalfTheSmallestRoundsUp", "7.0065e-46", Entry::read, smallest, ""},
-                    AmountCase{"TieRoundsToEven", "16777217", Entry::read, 16777216.0F, ""},
-                    AmountCase{"TieRoundsUpToEven", "16777219.0", Entry::read, 16777220.0F, ""},
-                    AmountCase{"TieBelowTwoToThe24RoundsToEven", "5990655.25", Entry::read, 5990655.0F, ""},
-                    AmountCase{"TieAboveTwoToThe25RoundsToEven", "335544340e-1", Entry::read, 33554432.0F, ""},
-                    AmountCase{"SubnormalTieRoundsUpToEven", subnormalTie, Entry::read, 2 * smallest, ""},
-                    AmountCase{"SubnormalTieRoundsDownToEven", higherSubnormalTie, Entry::read, 2 * smallest, ""},
-                    AmountCase{"NearlyMinusOne", "-0.9999999999", Entry::read, -1.0F, ""},
-                    AmountCase{"NegativeZeroKeepsItsSign", "-0", Entry::read, -0.0F, ""},
-                    AmountCase{"SignPointAndTrailingPoint", "+.5 5.", Entry::read, 0.5F, " 5."},
-                    AmountCase{"ExponentWithoutDigits", "1e+-5", Entry::refused, untouched, "-5"},
-                    AmountCase{"SecondPointEndsTheNumber", "1.5.3", Entry::read, 1.5F, ".3"},
-                    AmountCase{"LongestEntryIsTaken", longestNumber.substr(0, 38) + "e-" + longestNumber.substr(0, 215),
-                               Entry::read, 0.0F, ""},
-                    AmountCase{"LongerEntryIsRefused", "0" + longestNumber + "\n", Entry::refused, untouched, "1\n"},
-                    AmountCase{"OnlyBlanks", " \n\t", Entry::none, untouched, ""}),
+    testing::Values(
+        AmountCase{"NotANumber", "nan", Entry::refused, untouched, "nan"},
+        AmountCase{"Infinity", "infinity", Entry::refused, untouched, "infinity"},
+        AmountCase{"NegativeInfinity", "-inf 2", Entry::refused, untouched, "inf 2"},
+        AmountCase{"HexadecimalStopsAtTheX", "0x10", Entry::read, 0.0F, "x10"},
+        AmountCase{"BeyondSinglePrecision", "1e39 2", Entry::refused, untouched, " 2"},
+        AmountCase{"HalfwayToInfinityRoundsUp", "340282356779733661637539395458142568448", Entry::refused, untouched,
+                   ""},
+        AmountCase{"JustBelowHalfwayIsTheLargest", "340282356779733661637539395458142568447", Entry::read, largest, ""},
+        AmountCase{"AboveTheLargestRoundsToInfinity", "3.4028238e38", Entry::refused, untouched, ""},
+        AmountCase{"TinyRoundsToZero", "1e-50", Entry::read, 0.0F, ""},
+        // Only a comparison of the whole width tells it from half the smallest.
+        AmountCase{"LongestEntryJustBelowHalfTheSmallest", std::string(250, '1') + "e-295", Entry::read, 0.0F, ""},
+        AmountCase{"BelowHalfTheSmallestIsZero", "7.006e-46", Entry::read, 0.0F, ""},
+        AmountCase{"AboveHalfTheSmallestRoundsUp", "7.0065e-46", Entry::read, smallest, ""},
+        AmountCase{"TieRoundsToEven", "16777217", Entry::read, 16777216.0F, ""},
+        AmountCase{"TieRoundsUpToEven", "16777219.0", Entry::read, 16777220.0F, ""},
+        AmountCase{"TieBelowTwoToThe24RoundsToEven", "5990655.25", Entry::read, 5990655.0F, ""},
+        AmountCase{"TieAboveTwoToThe25RoundsToEven", "335544340e-1", Entry::read, 33554432.0F, ""},
+        AmountCase{"SubnormalTieRoundsUpToEven", subnormalTie, Entry::read, 2 * smallest, ""},
+        AmountCase{"SubnormalTieRoundsDownToEven", higherSubnormalTie, Entry::read, 2 * smallest, ""},
+        AmountCase{"NearlyMinusOne", "-0.9999999999", Entry::read, -1.0F, ""},
+        AmountCase{"NegativeZeroKeepsItsSign", "-0", Entry::read, -0.0F, ""},
+        AmountCase{"SignPointAndTrailingPoint", "+.5 5.", Entry::read, 0.5F, " 5."},
+        AmountCase{"ExponentWithoutDigits", "1e+-5", Entry::refused, untouched, "-5"},
+        AmountCase{"SecondPointEndsTheNumber", "1.5.3", Entry::read, 1.5F, ".3"},
+        AmountCase{"LongestEntryIsTaken", longestNumber.substr(0, 38) + "e-" + longestNumber.substr(0, 215),
+                   Entry::read, 0.0F, ""},
+        AmountCase{"LongerEntryIsRefused", "0" + longestNumber + "\n", Entry::refused, untouched, "1\n"},
+        AmountCase{"OnlyBlanks", " \n\t", Entry::none, untouched, ""}),
     [](const testing::TestParamInfo<AmountCase>& test) { return std::string{test.param.name}; });
+
+// A refused entry leaves the stream failed, as extraction does, until the
+// rest of its line is dropped; then reading goes on.
+TEST(EntryReader, ReadsOnOnceARefusedLineIsDropped)
+{
+    std::istringstream in{"abc x\n5 "};
+    EntryReader reader{in};
+    float value = 0.0F;
+    EXPECT_EQ(reader.read(value), Entry::refused);
+    EXPECT_TRUE(in.fail());
+    EXPECT_TRUE(reader.dropLine());
+    EXPECT_EQ(reader.read(value), Entry::read);
+    EXPECT_EQ(value, 5.0F);
+    EXPECT_TRUE(in.good());
+    EXPECT_FALSE(reader.dropLine());
+}
 
 // The reader must take what formatted extraction with the library of the
 // reference build takes, and leave what it leaves, on any entry that is

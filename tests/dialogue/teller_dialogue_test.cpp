@@ -78,7 +78,9 @@ INSTANTIATE_TEST_SUITE_P(
         PhaseCase{"LeadingZerosAreDropped", "0042 1 Alex Sample -1 -1", "42", "1.00", false, 1, 1},
         PhaseCase{"NegativeAccountNumber", "-7 1 Alex Sample -1 -1", "-7", "1.00", false, 1, 1},
         PhaseCase{"FractionalNumberFeedsTheBalance", "12.5\nAlex Sample -1 -1", "12", "0.50", false, 1, 1},
-        PhaseCase{"AnswersSplitOverLines", "\n\n315\n  100  \n\tAlex\nSample\n-1\n-1\n", "315", "100.00", false, 1, 1}),
+        PhaseCase{"AnswersSplitOverLines", "\n\n315\n  100  \n\tAlex\nSample\n-1\n-1\n", "315", "100.00", false, 1, 1},
+        PhaseCase{"CarriageReturnsTabsAndFormFeedsAreBlanks", "315\r\n100\v\fAlex\rSample\r\n-1\r\n-1\r\n", "315",
+                  "100.00", false, 1, 1}),
     caseName<PhaseCase>);
 
 TEST(Dialogue, OpeningAnswersOnOneLineStillWriteEveryPrompt)
@@ -87,6 +89,18 @@ TEST(Dialogue, OpeningAnswersOnOneLineStillWriteEveryPrompt)
     EXPECT_EQ(run.out.substr(0, run.out.find("Please enter an amount")),
               "Please enter an account number: Please enter an initial balance: "
               "Please enter your first and last name: ");
+}
+
+// Output goes out when the dialogue waits, not prompt by prompt: a script
+// that arrives whole costs one flush before the first wait, one before the
+// wait that finds the end of the input, and one at the end.
+TEST(Dialogue, ScriptArrivingWholeIsWrittenInOneGo)
+{
+    teller::testing::Terminal terminal{"315 100 Alex Sample 1 2 3 -1 4 5 6 -1", teller::testing::never,
+                                       teller::testing::never};
+    const Outcome run = teller::testing::runAt(terminal);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(terminal.flushes(), 3U);
 }
 
 struct BadEntryCase {

@@ -23,7 +23,8 @@ constexpr std::size_t never = std::string::npos;
 // told otherwise) once readFailsAt characters are taken, and every write
 // after the first `room` characters with ENOSPC. Like teller's own buffers,
 // it shows what was written only when it is flushed or its small buffer is
-// full. It notes what each side had done when the other failed.
+// full. It notes what each side had done when the other failed, and counts
+// the flushes it was asked for.
 class Terminal : public std::streambuf {
 public:
     Terminal(std::string answers, std::size_t failReadAt, std::size_t screenRoom,
@@ -32,6 +33,9 @@ public:
     {
         setg(typed.data(), typed.data(), typed.data());
         setp(pending.data(), std::to_address(pending.end()));
+        // Room for what most runs show, so that the screen seldom allocates
+        // while the dialogue runs.
+        screen.reserve(screenSize);
     }
 
     [[nodiscard]] std::size_t taken() const
@@ -49,6 +53,10 @@ public:
     [[nodiscard]] std::size_t takenAtWriteFailure() const
     {
         return takenAtFailure;
+    }
+    [[nodiscard]] std::size_t flushes() const
+    {
+        return flushed;
     }
 
 protected:
@@ -71,7 +79,7 @@ protected:
 
     int_type overflow(int_type c) override
     {
-        sync();
+        show();
         if (!traits_type::eq_int_type(c, traits_type::eof())) {
             *pptr() = traits_type::to_char_type(c);
             pbump(1);
@@ -80,6 +88,14 @@ protected:
     }
 
     int sync() override
+    {
+        ++flushed;
+        show();
+        return 0;
+    }
+
+private:
+    void show()
     {
         const std::string_view written{pbase(), static_cast<std::size_t>(pptr() - pbase())};
         setp(pending.data(), std::to_address(pending.end()));
@@ -91,12 +107,11 @@ protected:
             throw std::system_error{ENOSPC, std::generic_category()};
         }
         screen.append(written);
-        return 0;
     }
 
-private:
     // Small, so that a full buffer is flushed in the middle of a prompt too.
     static constexpr std::size_t bufferSize = 16;
+    static constexpr std::size_t screenSize = 65536;
 
     std::string typed;
     std::size_t readFailsAt;
@@ -106,6 +121,7 @@ private:
     std::string screen;
     std::size_t screenAtReadFailure = never;
     std::size_t takenAtFailure = never;
+    std::size_t flushed = 0;
 };
 
 // How often part stands in text, without overlaps.

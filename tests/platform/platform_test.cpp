@@ -1,0 +1,132 @@
+#include "file_input.hpp"
+#include "file_output.hpp"
+#include "system_io.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <istream>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace {
+
+using teller::readSome;
+using teller::writeAll;
+
+// Both ends of a pipe, closed with the test.
+class Pipe {
+public:
+    Pipe()
+    {
+        EXPECT_EQ(::pipe(ends.data()), 0);
+    }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+    ~Pipe()
+    {
+        closeWriter();
+        ::close(reader());
+    }
+    [[nodiscard]] int reader() const
+    {
+        return ends[0];
+    }
+    [[nodiscard]] int writer() const
+    {
+        return ends[1];
+    }
+    void closeWriter()
+    {
+        if (ends[1] >= 0) {
+            ::close(ends[1]);
+            ends[1] = -1;
+        }
+    }
+    // What has arrived, up to 256 bytes.
+    std::string arrived() const
+    {
+        std::array<char, 256> bytes{};
+        const teller::ReadResult got = readSome(reader(), bytes);
+        return std::string{bytes.data(), got.count};
+    }
+
+private:
+    std::array<int, 2> ends{-1, -1};
+};
+
+// The result of a call that worked is its own, whatever errno an earlier
+// call left behind.
+TEST(SystemIo, TrustsErrnoOnlyWhenTheCallFails)
+{
+    Pipe pipe;
+    errno = EIO;
+    EXPECT_EQ(writeAll(pipe.writer(), std::string_view{"a"}), std::error_code{});
+    errno = EIO;
+    std::array<char, 8> into{};
+    const teller::ReadResult one = readSome(pipe.reader(), into);
+    EXPECT_EQ(one.count, 1U);
+    EXPECT_FALSE(one.failure);
+    pipe.closeWriter();
+    errno = EIO;
+    const teller::ReadResult end = readSome(pipe.reader(), into);
+    EXPECT_EQ(end.count, 0U);
+    EXPECT_FALSE(end.failure);
+    EXPECT_EQ(readSome(pipe.writer(), into).failure, std::errc::bad_file_descriptor);
+    EXPECT_EQ(writeAll(pipe.reader(), std::string_view{"a"}), std::errc::bad_file_descriptor);
+}
+
+// A buffer smaller than a piece sends it on in buffers full, and a single
+// character that finds the buffer full sends the buffer first.
+TEST(FileOutput, SendsPiecesLargerThanItsBuffer)
+{
+    Pipe pipe;
+    std::array<char, 4> room{};
+    teller::FileOutput output{pipe.writer(), room};
+    std::ostream out{&output};
+    out << "abcd" << 'e';
+    EXPECT_EQ(pipe.arrived(), "abcd");
+    out << "fghijklmn" << 42;
+    out.flush();
+    EXPECT_EQ(pipe.arrived(), "efghijklmn42");
+}
+
+// The first failed write throws its reason, and so does every later flush.
+TEST(FileOutput, KeepsFailingAfterAFailedWrite)
+{
+    Pipe pipe;
+    std::array<char, 4> room{};
+    teller::FileOutput output{pipe.reader(), room};
+    output.sputn("ab", 2);
+    for (int flush = 0; flush < 2; ++flush) {
+        try {
+            output.pubsync();
+            ADD_FAILURE() << "flush " << flush << " did not throw";
+        } catch (const std::system_error& failure) {
+            EXPECT_EQ(failure.code(), std::errc::bad_file_descriptor);
+        }
+    }
+}
+
+TEST(FileInput, HandsOnWhatArrivedAndThrowsWhenTheReadFails)
+{
+    Pipe pipe;
+    std::array<char, 8> room{};
+    teller::FileInput input{pipe.reader(), room};
+    writeAll(pipe.writer(), std::string_view{"12 ab"});
+    pipe.closeWriter();
+    std::istream in{&input};
+    std::string word;
+    in >> word >> word;
+    EXPECT_EQ(word, "ab");
+    EXPECT_TRUE(in.eof());
+    teller::FileInput closed{-1, room};
+    EXPECT_THROW(closed.sgetc(), std::system_error);
+}
+
+}  // namespace
