@@ -51,9 +51,9 @@ using Wide = WideInteger<mostBits>;
 
 constexpr std::array<float, 11> powersOfTen{1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
 
-// The significant digits of a decimal, in the two pieces it was written in,
-// with no zero before the first or after the last, and the power of ten of
-// the last: 0.0120 is "" and "12", times 10^-3. None for zero.
+// The digits of a decimal from the first significant one, in the two pieces
+// it was written in, and the power of ten of the last: 0.0120 is "" and
+// "120", times 10^-4. None for zero.
 struct Significand {
     std::string_view head;
     std::string_view tail;
@@ -81,25 +81,12 @@ void dropLeadingZeros(std::string_view& digits) noexcept
     digits.remove_prefix(std::min(digits.find_first_not_of('0'), digits.size()));
 }
 
-// Each zero dropped at the end moves the last digit one power of ten up.
-void dropTrailingZeros(std::string_view& digits, std::int64_t& exponent) noexcept
-{
-    const std::size_t last = digits.find_last_not_of('0');
-    const std::size_t kept = last == std::string_view::npos ? 0 : last + 1;
-    exponent += static_cast<std::int64_t>(digits.size() - kept);
-    digits = digits.substr(0, kept);
-}
-
 Significand significandOf(const Decimal& number) noexcept
 {
     Significand s{number.integer, number.fraction, number.exponent - static_cast<std::int64_t>(number.fraction.size())};
     dropLeadingZeros(s.head);
     if (s.head.empty()) {
         dropLeadingZeros(s.tail);
-    }
-    dropTrailingZeros(s.tail, s.exponent);
-    if (s.tail.empty()) {
-        dropTrailingZeros(s.head, s.exponent);
     }
     return s;
 }
