@@ -9,9 +9,11 @@
 #define fflush(stream) 0
 #endif
 
+/* The last amount entered, -1 included: the hold warning compares the balance with it. */
+static float amount = 0.0f;
+
 static int amounts(const char* action, float* balance, int deposit)
 {
-    float amount = 0.0f;
     for (int number = 1;; ++number) {
         printf("Please enter an amount for %s %d (-1 to exit): $", action, number);
         fflush(stdout);
@@ -60,5 +62,8 @@ int main(void)
     }
     printf("\nBank Account Holder: %s %s\nBank Account Number: %d\nBank Account Balance: $%.2f\n", first, last,
            account, (double)balance);
+    if (balance - amount < 0.0f) {
+        printf("***WARNING: This bank account is now on hold, and any outstanding checks will bounce.***\n\n");
+    }
     return fflush(stdout) == 0 ? 0 : 1;
 }
