@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <type_traits>
 #include <utility>
 
 namespace teller {
@@ -41,7 +42,7 @@ constexpr bool names(std::string_view text, std::int64_t value)
     constexpr std::size_t longest = 20;
     std::array<char, longest> digits{};
     const std::span<char> room{digits};
-    std::size_t at = longest;
+    std::size_t at = room.size();
     for (std::int64_t rest = value; at == longest || rest != 0; rest /= base) {
         room[--at] = static_cast<char>('0' + (rest < 0 ? -(rest % base) : rest % base));
     }
@@ -64,9 +65,7 @@ struct Console {
     std::ostream& out;
     std::ostream& err;
     Stop stop = Stop::none;
-    // The reason of the first write that failed, which a stream buffer that
-    // fails without throwing does not give.
-    std::optional<std::error_code> lostOutput;
+    std::optional<std::error_code> lostOutput;  // the first failed write's reason, empty if it gave none
 };
 
 void stopFor(Console& io, Stop why)
@@ -128,13 +127,12 @@ struct Name {
 template <typename T>
 Entry readAnswer(EntryReader& reader, T& value)
 {
-    return reader.read(value);
-}
-
-Entry readAnswer(EntryReader& reader, Name& name)
-{
-    const Entry first = reader.read(name.first);
-    return first == Entry::read ? reader.read(name.last) : first;
+    if constexpr (std::is_same_v<T, Name>) {
+        const Entry first = reader.read(value.first);
+        return first == Entry::read ? reader.read(value.last) : first;
+    } else {
+        return reader.read(value);
+    }
 }
 
 // Says what was expected of a refused entry, after what is already written.
@@ -148,7 +146,6 @@ bool complain(Console& io, std::string_view expected)
     return true;
 }
 
-// Takes any value that reads well.
 constexpr auto anyValue = [](const auto& /*value*/) { return std::string_view{}; };
 
 // Asks until a valid answer is read that check has nothing against; false
@@ -246,11 +243,7 @@ int finish(Console& io)
         io.err << "teller: read error: " << io.reader.failure().message() << '\n';
     }
     if (io.lostOutput) {
-        io.err << "teller: write error";
-        if (*io.lostOutput) {
-            io.err << ": " << io.lostOutput->message();
-        }
-        io.err << '\n';
+        io.err << "teller: write error" << (*io.lostOutput ? ": " + io.lostOutput->message() : "") << '\n';
     }
     io.err.flush();
     return io.stop == Stop::none && !io.lostOutput && !io.err.fail() ? EXIT_SUCCESS : EXIT_FAILURE;
