@@ -18,20 +18,22 @@ std::size_t allocations = 0;  // NOLINT(cppcoreguidelines-avoid-non-const-global
 void* operator new(std::size_t size)
 {
     ++allocations;
-    if (void* block = std::malloc(size == 0 ? 1 : size)) {  // NOLINT(cppcoreguidelines-no-malloc)
-        return block;
+    // NOLINTNEXTLINE(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block == nullptr) {
+        throw std::bad_alloc{};
     }
-    throw std::bad_alloc{};
+    return block;
 }
 
 void operator delete(void* block) noexcept
 {
-    std::free(block);  // NOLINT(cppcoreguidelines-no-malloc)
+    std::free(block);  // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
 }
 
 void operator delete(void* block, std::size_t /*size*/) noexcept
 {
-    std::free(block);  // NOLINT(cppcoreguidelines-no-malloc)
+    std::free(block);  // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
 }
 
 namespace {

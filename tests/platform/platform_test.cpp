@@ -27,7 +27,9 @@ public:
         EXPECT_EQ(::pipe(ends.data()), 0);
     }
     Pipe(const Pipe&) = delete;
+    Pipe(Pipe&&) = delete;
     Pipe& operator=(const Pipe&) = delete;
+    Pipe& operator=(Pipe&&) = delete;
     ~Pipe()
     {
         closeWriter();
@@ -49,7 +51,7 @@ public:
         }
     }
     // What has arrived, up to 256 bytes.
-    std::string arrived() const
+    [[nodiscard]] std::string arrived() const
     {
         std::array<char, 256> bytes{};
         const teller::ReadResult got = readSome(reader(), bytes);
