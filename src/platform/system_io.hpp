@@ -14,7 +14,7 @@ constexpr int standardError = 2;
 // What one read from the system came to: the bytes it took, none at the end
 // of the input, or the system's reason when it failed.
 struct ReadResult {
-    std::size_t count = 0;
+    std::size_t count{};
     std::error_code failure;
 };
 

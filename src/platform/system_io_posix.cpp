@@ -43,7 +43,7 @@ ReadResult readSome(int descriptor, std::span<char> into) noexcept
             return {static_cast<std::size_t>(got), {}};
         }
         if (!waitedToRetry(descriptor, POLLIN)) {
-            return {0, lastFailure()};
+            return {.failure = lastFailure()};
         }
     }
 }

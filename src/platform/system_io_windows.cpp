@@ -32,7 +32,7 @@ ReadResult readSome(int descriptor, std::span<char> into) noexcept
 {
     const int got = ::_read(descriptor, into.data(), countOf(into.size()));
     if (got < 0) {
-        return {0, lastFailure()};
+        return {.failure = lastFailure()};
     }
     return {static_cast<std::size_t>(got), {}};
 }

@@ -127,23 +127,38 @@ TEST(Dialogue, FirstFailedWriteStopsTheDialogueAtOnce)
     }
 }
 
-// Accepts nothing, like a full disk, and says so only by its return values.
+// Takes the first `room` characters, then nothing, like a full disk, and
+// says so only by its return values.
 class FullOutput : public std::streambuf {
+public:
+    explicit FullOutput(std::size_t room = 0) : left{room} {}
+
 protected:
-    int_type overflow(int_type /*unused*/) override
+    int_type overflow(int_type c) override
     {
-        return traits_type::eof();
+        if (left == 0) {
+            return traits_type::eof();
+        }
+        --left;
+        return traits_type::not_eof(c);
     }
+
+private:
+    std::size_t left;
 };
 
+// In a prompt, or only in the summary, where the stream notes it.
 TEST(Dialogue, LostOutputIsReportedAsFailure)
 {
-    std::istringstream in{"7 5 Alex Sample -1 -1\n"};
-    FullOutput sink;
-    std::ostream out{&sink};
-    std::ostringstream err;
-    EXPECT_EQ(runDialogue(in, out, err), 1);
-    EXPECT_EQ(err.str(), "teller: write error\n");
+    const std::string input = "7 5 Alex Sample -1 -1\n";
+    for (const std::size_t room : {std::size_t{0}, runWith(input).out.size() - 10}) {
+        std::istringstream in{input};
+        FullOutput sink{room};
+        std::ostream out{&sink};
+        std::ostringstream err;
+        EXPECT_EQ(runDialogue(in, out, err), 1) << room;
+        EXPECT_EQ(err.str(), "teller: write error\n") << room;
+    }
 }
 
 TEST(Dialogue, LostDiagnosticFailsTheRun)

@@ -2,11 +2,14 @@
 #include "file_output.hpp"
 #include "system_io.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <istream>
 #include <ostream>
 #include <span>
@@ -81,6 +84,33 @@ TEST(SystemIo, TrustsErrnoOnlyWhenTheCallFails)
     EXPECT_FALSE(end.failure);
     EXPECT_EQ(readSome(pipe.writer(), into).failure, std::errc::bad_file_descriptor);
     EXPECT_EQ(writeAll(pipe.reader(), std::string_view{"a"}), std::errc::bad_file_descriptor);
+}
+
+// Where the alarm's handler writes, as a signal handler can reach only what
+// is global.
+int alarmWrites = -1;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+
+// A descriptor left non-blocking is waited on as a blocking one, and a
+// signal that interrupts the read or the wait is no failure: here the
+// signal's own handler brings the input.
+TEST(SystemIo, WaitsForInputThroughASignal)
+{
+    for (const int flags : {0, O_NONBLOCK}) {
+        Pipe pipe;
+        ASSERT_EQ(::fcntl(pipe.reader(), F_SETFL, flags), 0);
+        alarmWrites = pipe.writer();
+        struct sigaction onAlarm {};
+        onAlarm.sa_handler = [](int /*signal*/) { [[maybe_unused]] const auto written = ::write(alarmWrites, "x", 1); };
+        // Without SA_RESTART, so that the alarm interrupts the call.
+        ASSERT_EQ(::sigaction(SIGALRM, &onAlarm, nullptr), 0);
+        const itimerval soon{{0, 0}, {0, 50000}};
+        ASSERT_EQ(::setitimer(ITIMER_REAL, &soon, nullptr), 0);
+        std::array<char, 8> into{};
+        const teller::ReadResult got = readSome(pipe.reader(), into);
+        EXPECT_EQ(got.count, 1U) << flags;
+        EXPECT_FALSE(got.failure) << flags << ": " << got.failure.message();
+        ::signal(SIGALRM, SIG_DFL);
+    }
 }
 
 // A buffer smaller than a piece sends it on in buffers full, and a single
