@@ -47,7 +47,7 @@ constexpr std::size_t bitsForPowerOfTen(std::size_t n) noexcept
 constexpr auto mostDivisorDigits = Decimal::mostDigits + static_cast<std::size_t>(-zeroMagnitude - 1);
 constexpr std::size_t mostBits = std::max(bitsForPowerOfTen(Decimal::mostDigits) + std::size_t{-lowestExponent},
                                           bitsForPowerOfTen(mostDivisorDigits) + significandBits + 1);
-using Wide = WideInteger<mostBits>;
+using Wide = WideInteger<(mostBits + wideLimbBits - 1) / wideLimbBits>;
 
 constexpr std::array<float, 11> powersOfTen{1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
 

@@ -10,14 +10,19 @@
 
 namespace teller {
 
-// An unsigned integer of at most Bits bits, held in place: the exact
-// arithmetic of a decimal conversion needs no allocation. Going beyond Bits
-// is a fault of the caller's bound, caught by assert.
-template <std::size_t Bits>
+// The width of each part of a WideInteger.
+constexpr std::size_t wideLimbBits = 32;
+
+// An unsigned integer of at most Limbs parts of wideLimbBits bits, held in
+// place: the exact arithmetic of a decimal conversion needs no allocation.
+// Its size is a count of parts, so that bounds which round to the same count
+// make the same type. Going beyond it is a fault of the caller's bound,
+// caught by assert.
+template <std::size_t Limbs>
 class WideInteger {
 public:
-    static constexpr std::size_t limbBits = 32;
-    static constexpr std::size_t limbCount = (Bits + limbBits - 1) / limbBits;
+    static constexpr std::size_t limbBits = wideLimbBits;
+    static constexpr std::size_t limbCount = Limbs;
 
     explicit WideInteger(std::uint32_t value) noexcept : used{value == 0 ? 0U : 1U}
     {
