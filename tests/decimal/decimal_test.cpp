@@ -1,4 +1,5 @@
 #include "decimal.hpp"
+#include "wide_integer.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <compare>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -85,6 +87,34 @@ TEST(Decimal, RoundsAsTheCLibraryDoes)
         const std::string fraction = any.substr(point) + "00";
         expectSameAsStrtof(Decimal{false, integer, fraction, power(random)});
     }
+}
+
+using Wide = teller::WideInteger<4>;
+
+// The big integer's own arithmetic, on values whose bits are known: the
+// conversion uses only differences of lengths, which would hide an error
+// common to both.
+TEST(WideInteger, KeepsExactValues)
+{
+    Wide zero{0};
+    EXPECT_TRUE(zero.isZero());
+    EXPECT_EQ(zero.bitLength(), 0U);
+
+    Wide twoTo64{1};
+    twoTo64.shiftLeft(64);
+    EXPECT_EQ(twoTo64.bitLength(), 65U);
+    Wide below = twoTo64;
+    below.subtract(Wide{1});
+    EXPECT_EQ(below.bitLength(), 64U);
+    EXPECT_TRUE(std::is_lt(below <=> twoTo64));
+
+    Wide allOnes{0xFFFFFFFFU};
+    allOnes.multiplyAdd(2, 1);
+    EXPECT_EQ(allOnes.bitLength(), 33U);
+    allOnes.halve();
+    EXPECT_EQ(allOnes.bitLength(), 32U);
+    allOnes.subtract(Wide{0xFFFFFFFFU});
+    EXPECT_TRUE(allOnes.isZero());
 }
 
 }  // namespace
