@@ -32,13 +32,14 @@ public:
     static constexpr std::int32_t largestNumber = std::numeric_limits<std::int32_t>::max();
 
     // Prompts are numbered from 1; a later first number serves tests.
-    explicit AmountPrompt(Phase phase, std::int32_t first = 1) : number{first}
+    explicit AmountPrompt(Phase phase, std::int32_t first = 1)
+        : numberAt{before.size() + actionWord(phase).size() + 1}, number{first}
     {
         assert(first > 0 && "prompts count up from a positive number");
         append(before);
         append(actionWord(phase));
         append(" ");
-        numberAt = length;
+        assert(length == numberAt && "the number follows the action word and a blank");
         writeNumber();
     }
 
@@ -97,7 +98,7 @@ private:
 
     std::array<char, capacity> prompt{};
     std::size_t length = 0;
-    std::size_t numberAt = 0;
+    std::size_t numberAt;
     std::int32_t number;
 };
 
