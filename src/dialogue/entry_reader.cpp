@@ -155,12 +155,11 @@ std::optional<Decimal> scanDecimal(EntryScan& scan)
 
 EntryReader::EntryReader(std::istream& in, BeforeWait onWait) : stream{in}, beforeWait{std::move(onWait)} {}
 
-// A stream buffer reports a failed read by throwing std::system_error;
-// extraction would set badbit, and so does this. The input stops there.
+// A stream buffer reports a failed read by throwing std::system_error. The
+// input stops there, and failure() tells why.
 void EntryReader::stopOn(const std::system_error& failure)
 {
     error = failure.code();
-    stream.setstate(std::ios::badbit);
 }
 
 // Skips to the entry, lets parse take its characters and tell whether they

@@ -4,6 +4,7 @@
 #include "amount_prompt.hpp"
 #include "entry_reader.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -81,14 +82,12 @@ void stopReading(Console& io)
     stopFor(io, io.reader.failure() ? Stop::readFailed : Stop::inputEnded);
 }
 
-// Puts a piece of output through the stream buffer; false once any write
-// has failed.
+// Puts a piece of output through the stream buffer; false when it fails.
+// After one write has failed the dialogue writes nothing more but its last
+// flush, which fails again.
 template <typename Put>
 bool output(Console& io, Put put)
 {
-    if (io.lostOutput) {
-        return false;
-    }
     std::error_code reason;
     try {
         if (put(*io.out.rdbuf()) && !io.out.fail()) {
@@ -167,10 +166,7 @@ bool ask(Console& io, std::string_view prompt, std::string_view expected, T&& va
         if (refusal.empty()) {
             return true;
         }
-        if (!complain(io, refusal)) {
-            return false;
-        }
-        if (!io.reader.dropLine()) {
+        if (!complain(io, refusal) || !io.reader.dropLine()) {
             stopReading(io);
             return false;
         }
@@ -207,11 +203,8 @@ std::optional<float> withdrawalPhase(Console& io, Account& uAccount)
 {
     float uFloat = 0.0F;
     AmountPrompt prompt{Phase::withdrawal};
-    // An overdraft ends the phase as it is, however large.
-    const auto check = [&uAccount](float amount) {
-        const float after = uAccount.getBalance() - amount;
-        return after < 0.0F ? std::string_view{} : holdable(after);
-    };
+    // An overdraft is no refusal, however large: it ends the phase as it is.
+    const auto check = [&uAccount](float amount) { return holdable(std::max(uAccount.getBalance() - amount, 0.0F)); };
     for (;;) {
         if (!ask(io, prompt.text(), amountExpected, uFloat, check)) {
             return std::nullopt;
