@@ -238,7 +238,6 @@ int finish(Console& io)
     if (io.lostOutput) {
         io.err << "teller: write error" << (*io.lostOutput ? ": " + io.lostOutput->message() : "") << '\n';
     }
-    io.err.flush();
     return io.stop == Stop::none && !io.lostOutput && !io.err.fail() ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
@@ -273,7 +272,6 @@ int stopShort(std::ostream& out, std::ostream& err, std::string_view reason)
 {
     out.flush();
     err << "teller: " << reason << '\n';
-    err.flush();
     return EXIT_FAILURE;
 }
 

@@ -9,7 +9,9 @@ namespace teller {
 // withdrawals and the summary. Prompts go to out, complaints about bad
 // entries and the reason for stopping short to err. out is flushed before
 // the dialogue waits for input that has not arrived, before err is written
-// and at the end, and not otherwise. A stream buffer that fails throws
+// and at the end, and not otherwise; err is flushed after each complaint,
+// and its last line is left to the caller's stream. A stream buffer that
+// fails throws
 // std::system_error with the reason: in's for a read, out's for a write, and
 // out's again on every later write and flush. Returns the exit status: 0 for
 // a complete dialogue, 1 when the input ended or failed early, out or err
