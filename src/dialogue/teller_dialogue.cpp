@@ -246,7 +246,7 @@ int dialogue(std::istream& in, std::ostream& out, std::ostream& err)
     // The reader flushes the output before it waits, through the console it
     // belongs to.
     Console io{EntryReader{in, [&io] { return flush(io); }}, out, err, Stop::none, std::nullopt};
-    std::int32_t uInt = 0;
+    std::int32_t uInt{};
     float uFloat = 0.0F;
     // Room for the longest name words now, so that nothing is allocated once
     // the dialogue has begun.
@@ -266,11 +266,11 @@ int dialogue(std::istream& in, std::ostream& out, std::ostream& err)
     return finish(io);
 }
 
-// Ends a dialogue that cannot go on with one line that says why, after what
-// was written before.
-int stopShort(std::ostream& out, std::ostream& err, std::string_view reason)
+// Ends a dialogue that cannot go on with one line that says why. What was
+// written before is out already: only reading throws, and the dialogue
+// flushes before it reads.
+int stopShort(std::ostream& err, std::string_view reason)
 {
-    out.flush();
     err << "teller: " << reason << '\n';
     return EXIT_FAILURE;
 }
@@ -282,9 +282,9 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err)
     try {
         return dialogue(in, out, err);
     } catch (const std::bad_alloc&) {
-        return stopShort(out, err, "memory exhausted");
+        return stopShort(err, "memory exhausted");
     } catch (const std::exception& failure) {
-        return stopShort(out, err, failure.what());
+        return stopShort(err, failure.what());
     }
 }
 
