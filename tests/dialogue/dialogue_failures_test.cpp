@@ -111,28 +111,37 @@ TEST(Dialogue, ReadErrorEndsTheDialogueLikeEndOfInput)
     }
 }
 
+// Runs input at a terminal whose screen fails after room bytes of the full
+// output.
+void expectWriteFailureAt(const std::string& input, const std::string& full, std::size_t room, const std::string& err)
+{
+    Terminal terminal{input, never, room};
+    const Outcome run = runAt(terminal);
+    EXPECT_EQ(run.status, 1) << room;
+    EXPECT_EQ(run.err, err + "teller: write error: " + reason(ENOSPC)) << room;
+    EXPECT_EQ(run.out, full.substr(0, room));
+    EXPECT_EQ(terminal.taken(), terminal.takenAtWriteFailure()) << "read on after the write failed, room " << room;
+}
+
+// Fails the screen after each number of bytes that the whole run writes,
+// expecting the complaint, if any, only when what came before it was shown.
+void expectEachWriteFailure(const std::string& input, const std::string& complaint, std::size_t complaintAfter)
+{
+    const std::string full = runWith(input).out;
+    for (std::size_t room = 0; room < full.size(); ++room) {
+        expectWriteFailureAt(input, full, room, room >= complaintAfter ? complaint : "");
+    }
+}
+
 // A failure in the flush before a read must be told as a write error, not a
-// read error, and nothing more may be read once a write has failed; a
-// complaint is made only when what came before it could be shown.
+// read error, nothing more may be read once a write has failed, and a
+// complaint whose flush fails is not made.
 TEST(Dialogue, FirstFailedWriteStopsTheDialogueAtOnce)
 {
-    const std::string complaint = "teller: expected an initial balance, such as 100 or 25.50\n";
-    const std::size_t complaintAfter =
-        std::string_view{"Please enter an account number: Please enter an initial balance: "}.size();
-    for (const std::string input : {"315\n100\nAlex Sample\n50\n-1\n30\n500\n", "315 abc\n100 Alex Sample -1 -1\n"}) {
-        const bool refuses = input.find("abc") != std::string::npos;
-        const std::string full = runWith(input).out;
-        for (std::size_t room = 0; room < full.size(); ++room) {
-            Terminal terminal{input, never, room};
-            const Outcome run = runAt(terminal);
-            const bool complained = refuses && room >= complaintAfter;
-            EXPECT_EQ(run.status, 1) << room;
-            EXPECT_EQ(run.err, (complained ? complaint : "") + "teller: write error: " + reason(ENOSPC)) << room;
-            EXPECT_EQ(run.out, full.substr(0, room));
-            EXPECT_EQ(terminal.taken(), terminal.takenAtWriteFailure())
-                << "read on after the write failed, room " << room;
-        }
-    }
+    expectEachWriteFailure("315\n100\nAlex Sample\n50\n-1\n30\n500\n", "", 0);
+    expectEachWriteFailure(
+        "315 abc\n100 Alex Sample -1 -1\n", "teller: expected an initial balance, such as 100 or 25.50\n",
+        std::string_view{"Please enter an account number: Please enter an initial balance: "}.size());
 }
 
 // Takes the first `room` characters, then nothing, like a full disk, and

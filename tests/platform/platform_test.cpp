@@ -90,6 +90,23 @@ TEST(SystemIo, TrustsErrnoOnlyWhenTheCallFails)
 // is global.
 int alarmWrites = -1;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
+// Reads from descriptor while, 50 ms on, a signal whose handler sends one
+// byte into the pipe interrupts the read or its wait. Without SA_RESTART,
+// the system does not take up the call again by itself.
+teller::ReadResult readThroughAnAlarm(int descriptor)
+{
+    struct sigaction onAlarm {};
+    onAlarm.sa_handler = [](int /*signal*/) { [[maybe_unused]] const auto written = ::write(alarmWrites, "x", 1); };
+    struct sigaction previous {};
+    EXPECT_EQ(::sigaction(SIGALRM, &onAlarm, &previous), 0);
+    const itimerval soon{{0, 0}, {0, 50000}};
+    EXPECT_EQ(::setitimer(ITIMER_REAL, &soon, nullptr), 0);
+    std::array<char, 8> into{};
+    const teller::ReadResult got = readSome(descriptor, into);
+    EXPECT_EQ(::sigaction(SIGALRM, &previous, nullptr), 0);
+    return got;
+}
+
 // A descriptor left non-blocking is waited on as a blocking one, and a
 // signal that interrupts the read or the wait is no failure: here the
 // signal's own handler brings the input.
@@ -97,19 +114,11 @@ TEST(SystemIo, WaitsForInputThroughASignal)
 {
     for (const int flags : {0, O_NONBLOCK}) {
         Pipe pipe;
-        ASSERT_EQ(::fcntl(pipe.reader(), F_SETFL, flags), 0);
+        ASSERT_EQ(::fcntl(pipe.reader(), F_SETFL, flags), 0);  // NOLINT(cppcoreguidelines-pro-type-vararg)
         alarmWrites = pipe.writer();
-        struct sigaction onAlarm {};
-        onAlarm.sa_handler = [](int /*signal*/) { [[maybe_unused]] const auto written = ::write(alarmWrites, "x", 1); };
-        // Without SA_RESTART, so that the alarm interrupts the call.
-        ASSERT_EQ(::sigaction(SIGALRM, &onAlarm, nullptr), 0);
-        const itimerval soon{{0, 0}, {0, 50000}};
-        ASSERT_EQ(::setitimer(ITIMER_REAL, &soon, nullptr), 0);
-        std::array<char, 8> into{};
-        const teller::ReadResult got = readSome(pipe.reader(), into);
+        const teller::ReadResult got = readThroughAnAlarm(pipe.reader());
         EXPECT_EQ(got.count, 1U) << flags;
         EXPECT_FALSE(got.failure) << flags << ": " << got.failure.message();
-        ::signal(SIGALRM, SIG_DFL);
     }
 }
 
