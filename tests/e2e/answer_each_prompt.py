@@ -6,11 +6,13 @@ usage: answer_each_prompt.py newline|blank|nonblocking [EMULATOR...] TELLER
 Each answer is sent followed by a newline, or by a blank and no newline.
 "nonblocking" answers through a pipe that another program has left
 non-blocking, then writes a long session into a non-blocking pipe that is
-read only after a pause: teller must wait for its input and its reader.
+read only after a pause: teller must wait for its input and its reader, and
+wait asleep, not trying again and again.
 TELLER_CRLF=1 in the environment expects the CR LF line ends of a Windows
 build."""
 
 import os
+import resource
 import select
 import subprocess
 import sys
@@ -56,13 +58,13 @@ def read_until(stream, text, seconds=DEADLINE_SECONDS):
         sys.exit(f"expected {expected!r}, got {got!r}")
 
 
-def answer_each_prompt(command, ending, stdin=subprocess.PIPE):
+def answer_each_prompt(command, ending, stdin=subprocess.PIPE, pause=0.05):
     teller = subprocess.Popen(command, stdin=stdin, stdout=subprocess.PIPE)
     answers = teller.stdin or os.fdopen(stdin.writer, "wb")
     for number, (prompt, answer) in enumerate(PROMPTS_AND_ANSWERS):
         read_until(teller.stdout, prompt, START_SECONDS if number == 0 else DEADLINE_SECONDS)
         # A pause, so that teller finds nothing to read first.
-        time.sleep(0.05)
+        time.sleep(pause)
         answers.write(f"{answer}{ending}".encode())
         answers.flush()
     read_until(teller.stdout, SUMMARY)
@@ -90,6 +92,11 @@ class NonBlockingPipe:
         return self.reader
 
 
+def children_processor_seconds():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
 def deposits_session(deposits):
     """A session of many zero deposits, as input and the whole output it brings."""
     answers = "315 100 Alex Sample\n" + "0\n" * deposits + "-1\n-1\n"
@@ -107,7 +114,12 @@ def main():
         return
     # Standard input non-blocking, answers slow to come.
     into = NonBlockingPipe("reader")
-    answer_each_prompt(command, "\n", stdin=into)
+    pause = 0.2
+    before = children_processor_seconds()
+    answer_each_prompt(command, "\n", stdin=into, pause=pause)
+    busy = children_processor_seconds() - before
+    if busy > pause * len(PROMPTS_AND_ANSWERS) / 2:
+        sys.exit(f"teller spent {busy:.2f}s on the processor waiting for its answers")
     os.close(into.reader)
     # Standard output non-blocking, a reader that pauses before it takes
     # 200 KB, more than a pipe holds.
