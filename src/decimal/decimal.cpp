@@ -65,14 +65,17 @@ std::size_t digitCount(const Significand& number) noexcept
     return number.head.size() + number.tail.size();
 }
 
-// Folds the digits, first to last, into value.
+// Folds the digits, first to last, into value. A loop per part, because a
+// loop over a list of both parts copied them through memory on every amount,
+// which made teller a tenth slower.
 template <typename Value, typename Fold>
 void foldDigits(const Significand& number, Value& value, Fold fold) noexcept
 {
-    for (const std::string_view part : {number.head, number.tail}) {
-        for (const char c : part) {
-            fold(value, static_cast<std::uint32_t>(c - '0'));
-        }
+    for (const char c : number.head) {
+        fold(value, static_cast<std::uint32_t>(c - '0'));
+    }
+    for (const char c : number.tail) {
+        fold(value, static_cast<std::uint32_t>(c - '0'));
     }
 }
 
