@@ -19,6 +19,7 @@ import subprocess
 import sys
 import threading
 import time
+from pathlib import Path
 
 # Starting may take a while under an emulator; after that, each answer must
 # bring its next prompt at once.
@@ -29,65 +30,59 @@ NEWLINE = b"\r\n" if os.environ.get("TELLER_CRLF") == "1" else b"\n"
 
 def recorded_session(runs):
     """The typical session's answers, the prompt before each, and the summary."""
-    with open(os.path.join(runs, "typical.in"), encoding="ascii") as answers_file:
-        answers = answers_file.read().splitlines()
-    with open(os.path.join(runs, "typical.out"), encoding="ascii", newline="") as output_file:
-        output = output_file.read()
+    answers = Path(runs, "typical.in").read_text(encoding="ascii").splitlines()
+    output = Path(runs, "typical.out").read_bytes().decode("ascii")
     # Every prompt ends in ": ", an amount's in ": $".
     prompts = re.findall(r".*?: \$?", output, re.DOTALL)[: len(answers)]
     return list(zip(prompts, answers)), output[len("".join(prompts)) :]
 
 
-class Output:
-    """teller's standard output, read by a thread of its own, so that a read
-    can have a deadline on any system, pipes included."""
+def reader(stream):
+    """teller's output a byte at a time, read by a thread of its own, so that
+    each read can have a deadline on any system, pipes included."""
+    received = queue.Queue()
 
-    def __init__(self, stream):
-        self.chunks = queue.Queue()
-        self.pending = b""
-        threading.Thread(target=self.pump, args=(stream,), daemon=True).start()
+    def pump():
+        while byte := os.read(stream.fileno(), 1):
+            received.put(byte)
+        received.put(b"")
 
-    def pump(self, stream):
-        while chunk := os.read(stream.fileno(), 65536):
-            self.chunks.put(chunk)
-        self.chunks.put(b"")
+    threading.Thread(target=pump, daemon=True).start()
+    return received
 
-    def read_until(self, text, seconds=DEADLINE_SECONDS):
-        """Reads exactly the bytes of text, failing if they do not arrive in time."""
-        expected = text.encode().replace(b"\n", NEWLINE)
-        stop = time.monotonic() + seconds
-        while len(self.pending) < len(expected):
-            try:
-                chunk = self.chunks.get(timeout=max(stop - time.monotonic(), 0))
-            except queue.Empty:
-                sys.exit(f"no output within {seconds}s; waiting for {expected!r}, got {self.pending!r}")
-            if not chunk:
-                sys.exit(f"output ended early; waiting for {expected!r}, got {self.pending!r}")
-            self.pending += chunk
-        got, self.pending = self.pending[: len(expected)], self.pending[len(expected) :]
-        if got != expected:
-            sys.exit(f"expected {expected!r}, got {got!r}")
 
-    def rest(self):
-        while chunk := self.chunks.get(timeout=START_SECONDS):
-            self.pending += chunk
-        return self.pending
+def take(received, count, seconds):
+    """Up to count bytes, as many as arrive in time before the output ends."""
+    got, stop = b"", time.monotonic() + seconds
+    try:
+        while len(got) < count and (byte := received.get(timeout=max(stop - time.monotonic(), 0))):
+            got += byte
+    except queue.Empty:
+        pass
+    return got
+
+
+def read_until(received, text, seconds=DEADLINE_SECONDS):
+    expected = text.encode().replace(b"\n", NEWLINE)
+    got = take(received, len(expected), seconds)
+    if got != expected:
+        sys.exit(f"expected {expected!r} within {seconds}s, got {got!r}")
 
 
 def answer_each_prompt(command, session, ending, stdin=subprocess.PIPE, pause=0.05):
     exchanges, summary = session
     teller = subprocess.Popen(command, stdin=stdin, stdout=subprocess.PIPE)
-    output = Output(teller.stdout)
+    output = reader(teller.stdout)
     answers = teller.stdin or os.fdopen(stdin.writer, "wb")
     for number, (prompt, answer) in enumerate(exchanges):
-        output.read_until(prompt, START_SECONDS if number == 0 else DEADLINE_SECONDS)
+        read_until(output, prompt, START_SECONDS if number == 0 else DEADLINE_SECONDS)
         # A pause, so that teller finds nothing to read first.
         time.sleep(pause)
         answers.write(f"{answer}{ending}".encode())
         answers.flush()
-    output.read_until(summary)
+    read_until(output, summary)
     answers.close()
-    finish(teller, output.rest(), b"")
+    finish(teller, take(output, sys.maxsize, START_SECONDS), b"")
 
 
 def finish(teller, output, expected):
@@ -123,11 +118,10 @@ def deposits_session(session, deposits):
     """A session of many zero deposits, as input and the whole output it brings."""
     exchanges, _ = session
     answers = "315 100 Alex Sample\n" + "0\n" * deposits + "-1\n-1\n"
-    prompts = "".join(prompt for prompt, _ in exchanges[:3])
-    prompts += "".join(f"Please enter an amount for deposit {n} (-1 to exit): $" for n in range(1, deposits + 2))
-    prompts += "\nPlease enter an amount for withdrawl 1 (-1 to exit): $"
+    prompts = [prompt for prompt, _ in exchanges[:3]]
+    prompts += [exchanges[3][0].replace(" 1 ", f" {n} ") for n in range(1, deposits + 2)] + [exchanges[5][0]]
     summary = "\nBank Account Holder: Alex Sample\nBank Account Number: 315\nBank Account Balance: $100.00\n"
-    return answers.encode(), (prompts + summary).encode().replace(b"\n", NEWLINE)
+    return answers.encode(), ("".join(prompts) + summary).encode().replace(b"\n", NEWLINE)
 
 
 def main():

@@ -13,6 +13,7 @@ are turned into LF before comparing."""
 import os
 import subprocess
 import sys
+from pathlib import Path
 
 SECONDS = 30
 
@@ -31,28 +32,17 @@ def main():
                              preexec_fn=close_stdin, timeout=SECONDS, check=False)
     except subprocess.TimeoutExpired:
         sys.exit(f"teller did not finish within {SECONDS}s")
-    failed = compare("exit status", run.returncode, int(want_status))
+    checks = [("exit status", run.returncode, int(want_status))]
     if want_out != "full":
-        failed |= compare("standard output", lf(run.stdout), read(want_out))
+        checks.append(("standard output", lf(run.stdout), Path(want_out).read_bytes()))
     if want_err not in ("full", "merged"):
-        failed |= compare("standard error", lf(run.stderr), read(want_err))
-    sys.exit(1 if failed else 0)
+        checks.append(("standard error", lf(run.stderr), Path(want_err).read_bytes()))
+    failed = [f"{what} differs:\n  got      {got!r}\n  expected {want!r}" for what, got, want in checks if got != want]
+    sys.exit("\n".join(failed) or 0)
 
 
 def lf(output):
     return output.replace(b"\r\n", b"\n") if os.environ.get("TELLER_CRLF") == "1" else output
-
-
-def read(path):
-    with open(path, "rb") as expected:
-        return expected.read()
-
-
-def compare(what, got, expected):
-    if got == expected:
-        return False
-    print(f"{what} differs:\n  got      {got!r}\n  expected {expected!r}")
-    return True
 
 
 if __name__ == "__main__":
