@@ -7,7 +7,6 @@
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
-#include <ios>
 #include <istream>
 #include <optional>
 #include <span>
@@ -56,32 +55,14 @@ constexpr bool isWordCharacter(int c) noexcept
 
 // Skips the blanks before an entry, as the sentry of formatted extraction
 // does, and tells whether there is an entry at all.
-bool skipBlanks(std::istream& in, const BeforeWait& beforeWait)
+bool skipBlanks(std::streambuf& buffer, const BeforeWait& beforeWait)
 {
-    std::streambuf& buffer = *in.rdbuf();
     int c = EntryScan::peekAt(buffer, beforeWait);
     while (c != Traits::eof() && isBlank(c)) {
         buffer.sbumpc();
         c = EntryScan::peekAt(buffer, beforeWait);
     }
-    if (c == Traits::eof()) {
-        in.setstate(std::ios::eofbit | std::ios::failbit);
-        return false;
-    }
-    return true;
-}
-
-// Leaves the stream's state as formatted extraction would.
-Entry settle(std::istream& in, const EntryScan& scan, bool valid)
-{
-    std::ios::iostate state = scan.atEnd() ? std::ios::eofbit : std::ios::goodbit;
-    if (!valid) {
-        state |= std::ios::failbit;
-    }
-    if (state != std::ios::goodbit) {
-        in.setstate(state);
-    }
-    return valid ? Entry::read : Entry::refused;
+    return c != Traits::eof();
 }
 
 // A sign, then digits: the longest prefix that can be an integer.
@@ -162,18 +143,17 @@ void EntryReader::stopOn(const std::system_error& failure)
     error = failure.code();
 }
 
-// Skips to the entry, lets parse take its characters and tell whether they
-// make a value, and leaves the stream's state as extraction would.
+// Skips to the entry, and lets parse take its characters and tell whether
+// they make a value.
 template <typename Parse>
 Entry EntryReader::readEntry(Parse parse)
 {
     try {
-        if (!skipBlanks(stream, beforeWait)) {
+        if (!skipBlanks(*stream.rdbuf(), beforeWait)) {
             return Entry::none;
         }
         EntryScan scan{*stream.rdbuf(), beforeWait, text};
-        const bool valid = parse(scan);
-        return settle(stream, scan, valid);
+        return parse(scan) ? Entry::read : Entry::refused;
     } catch (const std::system_error& failure) {
         stopOn(failure);
         return Entry::none;
@@ -214,7 +194,6 @@ Entry EntryReader::read(std::string& word)
 
 bool EntryReader::dropLine()
 {
-    stream.clear();
     std::streambuf& buffer = *stream.rdbuf();
     try {
         for (int c = EntryScan::peekAt(buffer, beforeWait); c != Traits::eof();

@@ -15,11 +15,11 @@ namespace teller {
 // not one, or no entry at all because the input stopped.
 enum class Entry { read, refused, none };
 
-// Reads the answers of the dialogue from a stream as formatted extraction in
-// the C locale reads them: blanks skipped, a number taken only as far as it
-// forms one, a word up to the next blank, and the stream's state left as
-// extraction leaves it. Unlike extraction it reads the same with every
-// standard library, takes only finite numbers, and holds no entry longer than
+// Reads the answers of the dialogue from a stream's buffer as formatted
+// extraction in the C locale reads them: blanks skipped, a number taken only
+// as far as it forms one, a word up to the next blank. The stream's state is
+// left alone. Unlike extraction it reads the same with every standard
+// library, takes only finite numbers, and holds no entry longer than
 // longestEntry bytes, so that no input can make it grow. Before it waits for
 // input that has not arrived, it calls onWait.
 class EntryReader {

@@ -64,10 +64,6 @@ public:
     {
         return overlong;
     }
-    [[nodiscard]] bool atEnd() const noexcept
-    {
-        return next == Traits::eof();
-    }
 
 private:
     std::streambuf& source;
