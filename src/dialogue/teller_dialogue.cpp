@@ -5,18 +5,14 @@
 #include "entry_reader.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <istream>
-#include <limits>
 #include <new>
 #include <optional>
 #include <ostream>
-#include <span>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -34,27 +30,6 @@ constexpr std::string_view balanceExpected = "an initial balance, such as 100 or
 constexpr std::string_view nameExpected = "a first and last name, each word at most 255 bytes";
 constexpr std::string_view amountExpected = "an amount, such as 25.50 or -1";
 constexpr std::string_view holdableExpected = "an amount the balance can hold, such as 25.50 or -1";
-
-// Whether text names value in decimal, so that a message cannot drift from
-// the limit it states.
-constexpr bool names(std::string_view text, std::int64_t value)
-{
-    constexpr std::int64_t base = 10;
-    constexpr std::size_t longest = 20;
-    std::array<char, longest> digits{};
-    const std::span<char> room{digits};
-    std::size_t at = room.size();
-    for (std::int64_t rest = value; at == longest || rest != 0; rest /= base) {
-        room[--at] = static_cast<char>('0' + (rest < 0 ? -(rest % base) : rest % base));
-    }
-    if (value < 0) {
-        room[--at] = '-';
-    }
-    return text.find(std::string_view{room.subspan(at).data(), longest - at}) != std::string_view::npos;
-}
-static_assert(names(accountNumberExpected, std::numeric_limits<std::int32_t>::min())
-              && names(accountNumberExpected, std::numeric_limits<std::int32_t>::max())
-              && names(nameExpected, EntryReader::longestEntry));
 
 // Why the dialogue stopped before its end, if it did.
 enum class Stop { none, inputEnded, readFailed, writeFailed };
