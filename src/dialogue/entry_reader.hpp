@@ -46,7 +46,7 @@ private:
     Entry readEntry(Parse parse);
     void stopOn(const std::system_error& failure);
 
-    std::istream& stream;
+    std::streambuf& source;
     BeforeWait beforeWait;
     std::array<char, longestEntry> text{};
     std::error_code error;
