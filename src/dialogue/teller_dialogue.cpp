@@ -63,15 +63,14 @@ void stopReading(Console& io)
 template <typename Put>
 bool output(Console& io, Put put)
 {
-    std::error_code reason;
     try {
-        if (put(*io.out.rdbuf()) && !io.out.fail()) {
+        if (put(*io.out.rdbuf())) {
             return true;
         }
+        io.lostOutput = std::error_code{};
     } catch (const std::system_error& failure) {
-        reason = failure.code();
+        io.lostOutput = failure.code();
     }
-    io.lostOutput = reason;
     stopFor(io, Stop::writeFailed);
     return false;
 }
@@ -85,10 +84,11 @@ bool send(Console& io, std::string_view text)
     return output(io, [&](std::streambuf& buffer) { return buffer.sputn(text.data(), size) == size; });
 }
 
-// Sends on all that is written.
+// Sends on all that is written. The summary is written through the stream,
+// which notes a failure in its state.
 bool flush(Console& io)
 {
-    return output(io, [](std::streambuf& buffer) { return buffer.pubsync() == 0; });
+    return output(io, [&io](std::streambuf& buffer) { return buffer.pubsync() == 0 && !io.out.fail(); });
 }
 
 // The two words of a name make one answer: a word too long for a name
