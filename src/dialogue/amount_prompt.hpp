@@ -81,13 +81,14 @@ private:
     bool countUpDigits() noexcept
     {
         const std::span<char> digits = std::span{prompt}.subspan(numberAt, length - after.size() - numberAt);
-        const auto lastBelowNine =
-            std::find_if(digits.rbegin(), digits.rend(), [](char digit) { return digit != '9'; });
-        if (lastBelowNine == digits.rend()) {
+        auto digit = digits.rbegin();
+        for (; digit != digits.rend() && *digit == '9'; ++digit) {
+            *digit = '0';
+        }
+        if (digit == digits.rend()) {
             return false;
         }
-        std::fill(digits.rbegin(), lastBelowNine, '0');
-        ++*lastBelowNine;
+        ++*digit;
         return true;
     }
 
