@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -35,18 +34,17 @@ struct Decimal {
 // arithmetic; nothing when it is beyond the range of single precision.
 [[nodiscard]] std::optional<float> toFloatExactly(const Decimal& number) noexcept;
 
-// The same value, at once for a number of at most eight digits, leading
+// The same value, at once for a number of at most seven digits, leading
 // zeros counted, and a power of ten within 10^10, which covers every amount
-// typed in dollars and cents: up to 2^24 times or over 10^10 is one
-// correctly rounded operation on exact operands. Inline, so that reading an
-// amount costs no call.
+// typed in dollars and cents below 100,000: below 2^24 times or over 10^10
+// is one correctly rounded operation on exact operands. Inline, so that
+// reading an amount costs no call.
 [[nodiscard]] inline std::optional<float> toFloat(const Decimal& number) noexcept
 {
-    static constexpr std::array<float, 11> powersOfTen{1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F,
-                                                       1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
-    constexpr std::size_t mostQuickDigits = 8;
-    constexpr auto reach = static_cast<std::int64_t>(powersOfTen.size()) - 1;
-    constexpr std::uint32_t exactLimit = std::uint32_t{1} << std::numeric_limits<float>::digits;
+    constexpr std::size_t mostQuickDigits = 7;
+    constexpr std::int64_t reach = 10;
+    static constexpr std::array<float, reach + 1> powersOfTen{1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F,
+                                                              1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
     const std::int64_t exponent = number.exponent - static_cast<std::int64_t>(number.fraction.size());
     if (number.integer.size() + number.fraction.size() > mostQuickDigits || exponent > reach || exponent < -reach) {
         return toFloatExactly(number);
@@ -57,11 +55,7 @@ struct Decimal {
         }
         return value;
     };
-    const std::uint32_t digits = fold(fold(0, number.integer), number.fraction);
-    if (digits > exactLimit) {
-        return toFloatExactly(number);
-    }
-    const auto significand = static_cast<float>(digits);
+    const auto significand = static_cast<float>(fold(fold(0, number.integer), number.fraction));
     const float scale = std::span{powersOfTen}[static_cast<std::size_t>(std::abs(exponent))];
     const float magnitude = exponent >= 0 ? significand * scale : significand / scale;
     return number.negative ? -magnitude : magnitude;

@@ -80,6 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
         AmountCase{"TieRoundsToEven", "16777217", Entry::read, 16777216.0F, ""},
         AmountCase{"TieRoundsUpToEven", "16777219.0", Entry::read, 16777220.0F, ""},
         AmountCase{"TieBelowTwoToThe24RoundsToEven", "5990655.25", Entry::read, 5990655.0F, ""},
+        // Rounding the digits to single precision first would give 3355443.25.
+        AmountCase{"EightDigitsAreRoundedOnce", "3355443.1", Entry::read, 3355443.0F, ""},
         AmountCase{"TieAboveTwoToThe25RoundsToEven", "335544340e-1", Entry::read, 33554432.0F, ""},
         AmountCase{"SubnormalTieRoundsUpToEven", subnormalTie, Entry::read, 2 * smallest, ""},
         AmountCase{"SubnormalTieRoundsDownToEven", higherSubnormalTie, Entry::read, 2 * smallest, ""},
