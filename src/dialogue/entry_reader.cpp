@@ -174,11 +174,7 @@ bool EntryReader::dropLine()
 {
     try {
         EntryScan line{source, beforeWait, text};
-        if (line.skip([](int c) { return c != '\n'; }) == Traits::eof()) {
-            return false;
-        }
-        line.pass();
-        return true;
+        return line.skip([](int c) { return c != '\n'; }) != Traits::eof();
     } catch (const std::system_error& failure) {
         stopOn(failure);
         return false;

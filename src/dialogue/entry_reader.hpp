@@ -33,8 +33,9 @@ public:
     Entry read(float& value);
     Entry read(std::string& word);
 
-    // Drops what is left of the line of a refused entry; false when the
-    // input stopped first.
+    // Drops what is left of the line of a refused entry, up to its newline,
+    // which the next read skips as a blank; false when the input stopped
+    // first.
     bool dropLine();
 
     // The system's reason when the input stopped because a read failed;
