@@ -43,8 +43,9 @@ struct Decimal {
 {
     constexpr std::size_t mostQuickDigits = 7;
     constexpr std::int64_t reach = 10;
-    static constexpr std::array<float, reach + 1> powersOfTen{1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F,
-                                                              1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
+    static constexpr std::array powersOfTen{1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
+    static_assert(powersOfTen.size() == static_cast<std::size_t>(reach) + 1,
+                  "a power of ten for each exponent within reach");
     const std::int64_t exponent = number.exponent - static_cast<std::int64_t>(number.fraction.size());
     if (number.integer.size() + number.fraction.size() > mostQuickDigits || exponent > reach || exponent < -reach) {
         return toFloatExactly(number);
@@ -57,7 +58,7 @@ struct Decimal {
     };
     const auto significand = static_cast<float>(fold(fold(0, number.integer), number.fraction));
     const float scale = std::span{powersOfTen}[static_cast<std::size_t>(std::abs(exponent))];
-    const float magnitude = exponent >= 0 ? significand * scale : significand / scale;
+    const float magnitude = exponent > 0 ? significand * scale : significand / scale;
     return number.negative ? -magnitude : magnitude;
 }
 
