@@ -81,14 +81,14 @@ private:
     bool countUpDigits() noexcept
     {
         const std::span<char> digits = std::span{prompt}.subspan(numberAt, length - after.size() - numberAt);
-        auto digit = digits.rbegin();
-        for (; digit != digits.rend() && *digit == '9'; ++digit) {
-            *digit = '0';
+        std::size_t end = digits.size();
+        while (end > 0 && digits[end - 1] == '9') {
+            digits[--end] = '0';
         }
-        if (digit == digits.rend()) {
+        if (end == 0) {
             return false;
         }
-        ++*digit;
+        ++digits[end - 1];
         return true;
     }
 
