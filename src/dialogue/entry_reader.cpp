@@ -5,11 +5,9 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <optional>
-#include <span>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -174,11 +172,13 @@ bool EntryReader::dropLine()
 {
     try {
         EntryScan line{source, beforeWait, text};
-        return line.skip([](int c) { return c != '\n'; }) != Traits::eof();
+        if (line.skip([](int c) { return c != '\n'; }) != Traits::eof()) {
+            return true;
+        }
     } catch (const std::system_error& failure) {
         stopOn(failure);
-        return false;
     }
+    return false;
 }
 
 std::error_code EntryReader::failure() const noexcept
