@@ -3,16 +3,15 @@
 #include "wide_integer.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cassert>
 #include <cmath>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 #include <limits>
 #include <optional>
-#include <span>
 #include <string_view>
 
 namespace teller {

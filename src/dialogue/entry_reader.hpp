@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
+#include <streambuf>
 #include <string>
 #include <system_error>
 
