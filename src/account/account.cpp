@@ -10,22 +10,6 @@ Account::Account(std::int32_t number, float openingBalance, std::string first, s
 {
 }
 
-float Account::getBalance() const noexcept
-{
-    return balance;
-}
-
-void Account::deposit(float amount) noexcept
-{
-    balance += amount;
-}
-
-float Account::withdraw(float amount) noexcept
-{
-    balance -= amount;
-    return balance;
-}
-
 void Account::printSummary(std::ostream& out, float lastAmount) const
 {
     out << "\nBank Account Holder: " << firstName << ' ' << lastName << "\nBank Account Number: " << accountNumber

@@ -12,9 +12,20 @@ class Account {
 public:
     Account(std::int32_t number, float openingBalance, std::string first, std::string last);
 
-    [[nodiscard]] float getBalance() const noexcept;
-    void deposit(float amount) noexcept;
-    float withdraw(float amount) noexcept;
+    // Inline, as the dialogue asks for the balance on every amount.
+    [[nodiscard]] float getBalance() const noexcept
+    {
+        return balance;
+    }
+    void deposit(float amount) noexcept
+    {
+        balance += amount;
+    }
+    float withdraw(float amount) noexcept
+    {
+        balance -= amount;
+        return balance;
+    }
 
     // Writes the holder, number and balance, then the hold warning when the
     // balance cannot cover lastAmount.

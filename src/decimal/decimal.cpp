@@ -3,16 +3,15 @@
 #include "wide_integer.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cassert>
 #include <cmath>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 #include <limits>
 #include <optional>
-#include <span>
 #include <string_view>
 
 namespace teller {
@@ -49,8 +48,6 @@ constexpr std::size_t mostBits = std::max(bitsForPowerOfTen(Decimal::mostDigits)
                                           bitsForPowerOfTen(mostDivisorDigits) + significandBits + 1);
 using Wide = WideInteger<(mostBits + wideLimbBits - 1) / wideLimbBits>;
 
-constexpr std::array<float, 11> powersOfTen{1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
-
 // The digits of a decimal from the first significant one, in the two pieces
 // it was written in, and the power of ten of the last: 0.0120 is "" and
 // "120", times 10^-4. None for zero.
@@ -65,17 +62,13 @@ std::size_t digitCount(const Significand& number) noexcept
     return number.head.size() + number.tail.size();
 }
 
-// Folds the digits, first to last, into value. A loop per part, because a
-// loop over a list of both parts copied them through memory on every amount,
-// which made teller a tenth slower.
-template <typename Value, typename Fold>
-void foldDigits(const Significand& number, Value& value, Fold fold) noexcept
+// Folds the digits, first to last, into value.
+void foldInto(Wide& value, const Significand& number) noexcept
 {
-    for (const char c : number.head) {
-        fold(value, static_cast<std::uint32_t>(c - '0'));
-    }
-    for (const char c : number.tail) {
-        fold(value, static_cast<std::uint32_t>(c - '0'));
+    for (const std::string_view part : {number.head, number.tail}) {
+        for (const char c : part) {
+            value.multiplyAdd(Decimal::radix, static_cast<std::uint32_t>(c - '0'));
+        }
     }
 }
 
@@ -94,32 +87,12 @@ Significand significandOf(const Decimal& number) noexcept
     return s;
 }
 
-// Up to 2^24 times or over 10^10 is one correctly rounded operation on exact
-// operands, which covers every amount typed in dollars and cents.
-std::optional<float> byOneRounding(const Significand& number) noexcept
-{
-    constexpr std::size_t mostQuickDigits = 8;
-    const auto reach = static_cast<std::int64_t>(powersOfTen.size()) - 1;
-    if (digitCount(number) > mostQuickDigits || number.exponent > reach || number.exponent < -reach) {
-        return std::nullopt;
-    }
-    std::uint32_t leading = 0;
-    foldDigits(number, leading,
-               [](std::uint32_t& value, std::uint32_t digit) { value = value * Decimal::radix + digit; });
-    if (leading > significandLimit) {
-        return std::nullopt;
-    }
-    const auto significand = static_cast<float>(leading);
-    const float scale = std::span{powersOfTen}[static_cast<std::size_t>(std::abs(number.exponent))];
-    return number.exponent >= 0 ? significand * scale : significand / scale;
-}
-
 // Finds q and k with q * 2^k the value rounded to nearest, ties to even, by
 // long division of the value scaled to 25 bits.
 std::optional<float> byLongDivision(const Significand& number) noexcept
 {
     Wide numerator{0};
-    foldDigits(number, numerator, [](Wide& value, std::uint32_t digit) { value.multiplyAdd(Decimal::radix, digit); });
+    foldInto(numerator, number);
     Wide denominator{1};
     for (std::int64_t i = 0; i < std::abs(number.exponent); ++i) {
         (number.exponent > 0 ? numerator : denominator).multiplyAdd(Decimal::radix, 0);
@@ -165,7 +138,7 @@ std::optional<float> byLongDivision(const Significand& number) noexcept
 
 }  // namespace
 
-std::optional<float> toFloat(const Decimal& number) noexcept
+std::optional<float> toFloatExactly(const Decimal& number) noexcept
 {
     assert(number.integer.size() + number.fraction.size() <= Decimal::mostDigits);
     const Significand significand = significandOf(number);
@@ -176,10 +149,7 @@ std::optional<float> toFloat(const Decimal& number) noexcept
     } else if (order > overflowMagnitude) {
         magnitude = std::nullopt;
     } else {
-        magnitude = byOneRounding(significand);
-        if (!magnitude) {
-            magnitude = byLongDivision(significand);
-        }
+        magnitude = byLongDivision(significand);
     }
     if (!magnitude) {
         return std::nullopt;

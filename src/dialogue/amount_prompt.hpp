@@ -81,13 +81,14 @@ private:
     bool countUpDigits() noexcept
     {
         const std::span<char> digits = std::span{prompt}.subspan(numberAt, length - after.size() - numberAt);
-        const auto lastBelowNine =
-            std::find_if(digits.rbegin(), digits.rend(), [](char digit) { return digit != '9'; });
-        if (lastBelowNine == digits.rend()) {
+        std::size_t end = digits.size();
+        while (end > 0 && digits[end - 1] == '9') {
+            digits[--end] = '0';
+        }
+        if (end == 0) {
             return false;
         }
-        std::fill(digits.rbegin(), lastBelowNine, '0');
-        ++*lastBelowNine;
+        ++digits[end - 1];
         return true;
     }
 

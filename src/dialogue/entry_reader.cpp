@@ -5,12 +5,9 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstddef>
 #include <cstdint>
-#include <ios>
 #include <istream>
 #include <optional>
-#include <span>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -54,42 +51,11 @@ constexpr bool isWordCharacter(int c) noexcept
     return !isBlank(c);
 }
 
-// Skips the blanks before an entry, as the sentry of formatted extraction
-// does, and tells whether there is an entry at all.
-bool skipBlanks(std::istream& in, const BeforeWait& beforeWait)
-{
-    std::streambuf& buffer = *in.rdbuf();
-    int c = EntryScan::peekAt(buffer, beforeWait);
-    while (c != Traits::eof() && isBlank(c)) {
-        buffer.sbumpc();
-        c = EntryScan::peekAt(buffer, beforeWait);
-    }
-    if (c == Traits::eof()) {
-        in.setstate(std::ios::eofbit | std::ios::failbit);
-        return false;
-    }
-    return true;
-}
-
-// Leaves the stream's state as formatted extraction would.
-Entry settle(std::istream& in, const EntryScan& scan, bool valid)
-{
-    std::ios::iostate state = scan.atEnd() ? std::ios::eofbit : std::ios::goodbit;
-    if (!valid) {
-        state |= std::ios::failbit;
-    }
-    if (state != std::ios::goodbit) {
-        in.setstate(state);
-    }
-    return valid ? Entry::read : Entry::refused;
-}
-
 // A sign, then digits: the longest prefix that can be an integer.
 void scanInteger(EntryScan& scan)
 {
     scan.take(isSign);
-    while (scan.take(isDigit)) {
-    }
+    scan.takeAll(isDigit);
 }
 
 std::optional<std::int32_t> toInteger(std::string_view text)
@@ -127,16 +93,9 @@ std::optional<Decimal> scanDecimal(EntryScan& scan)
 {
     const bool negative = scan.peek() == '-';
     scan.take(isSign);
-    const std::size_t integerAt = scan.taken().size();
-    while (scan.take(isDigit)) {
-    }
-    const std::size_t integerEnd = scan.taken().size();
-    const bool point = scan.take(isPoint);
-    const std::size_t fractionAt = scan.taken().size();
-    while (point && scan.take(isDigit)) {
-    }
-    const std::size_t fractionEnd = scan.taken().size();
-    if (integerEnd == integerAt && fractionEnd == fractionAt) {
+    const std::string_view integer = scan.takeAll(isDigit);
+    const std::string_view fraction = scan.take(isPoint) ? scan.takeAll(isDigit) : std::string_view{};
+    if (integer.empty() && fraction.empty()) {
         return std::nullopt;
     }
     std::optional<std::int64_t> exponent = 0;
@@ -146,14 +105,12 @@ std::optional<Decimal> scanDecimal(EntryScan& scan)
     if (!exponent) {
         return std::nullopt;
     }
-    const std::string_view text = scan.taken();
-    return Decimal{negative, text.substr(integerAt, integerEnd - integerAt),
-                   text.substr(fractionAt, fractionEnd - fractionAt), *exponent};
+    return Decimal{negative, integer, fraction, *exponent};
 }
 
 }  // namespace
 
-EntryReader::EntryReader(std::istream& in, BeforeWait onWait) : stream{in}, beforeWait{std::move(onWait)} {}
+EntryReader::EntryReader(std::istream& in, BeforeWait onWait) : source{*in.rdbuf()}, beforeWait{std::move(onWait)} {}
 
 // A stream buffer reports a failed read by throwing std::system_error. The
 // input stops there, and failure() tells why.
@@ -162,18 +119,18 @@ void EntryReader::stopOn(const std::system_error& failure)
     error = failure.code();
 }
 
-// Skips to the entry, lets parse take its characters and tell whether they
-// make a value, and leaves the stream's state as extraction would.
+// Skips the blanks before the entry, as the sentry of formatted extraction
+// does, and lets parse take its characters and tell whether they make a
+// value.
 template <typename Parse>
 Entry EntryReader::readEntry(Parse parse)
 {
     try {
-        if (!skipBlanks(stream, beforeWait)) {
+        EntryScan scan{source, beforeWait, text};
+        if (scan.skip(isBlank) == Traits::eof()) {
             return Entry::none;
         }
-        EntryScan scan{*stream.rdbuf(), beforeWait, text};
-        const bool valid = parse(scan);
-        return settle(stream, scan, valid);
+        return parse(scan) ? Entry::read : Entry::refused;
     } catch (const std::system_error& failure) {
         stopOn(failure);
         return Entry::none;
@@ -203,8 +160,7 @@ Entry EntryReader::read(float& value)
 Entry EntryReader::read(std::string& word)
 {
     return readEntry([&word](EntryScan& scan) {
-        while (scan.take(isWordCharacter)) {
-        }
+        scan.takeAll(isWordCharacter);
         if (!scan.tooLong()) {
             word.assign(scan.taken());
         }
@@ -214,15 +170,10 @@ Entry EntryReader::read(std::string& word)
 
 bool EntryReader::dropLine()
 {
-    stream.clear();
-    std::streambuf& buffer = *stream.rdbuf();
     try {
-        for (int c = EntryScan::peekAt(buffer, beforeWait); c != Traits::eof();
-             c = EntryScan::peekAt(buffer, beforeWait)) {
-            buffer.sbumpc();
-            if (c == '\n') {
-                return true;
-            }
+        EntryScan line{source, beforeWait, text};
+        if (line.skip([](int c) { return c != '\n'; }) != Traits::eof()) {
+            return true;
         }
     } catch (const std::system_error& failure) {
         stopOn(failure);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
+#include <streambuf>
 #include <string>
 #include <system_error>
 
@@ -15,11 +16,11 @@ namespace teller {
 // not one, or no entry at all because the input stopped.
 enum class Entry { read, refused, none };
 
-// Reads the answers of the dialogue from a stream as formatted extraction in
-// the C locale reads them: blanks skipped, a number taken only as far as it
-// forms one, a word up to the next blank, and the stream's state left as
-// extraction leaves it. Unlike extraction it reads the same with every
-// standard library, takes only finite numbers, and holds no entry longer than
+// Reads the answers of the dialogue from a stream's buffer as formatted
+// extraction in the C locale reads them: blanks skipped, a number taken only
+// as far as it forms one, a word up to the next blank. The stream's state is
+// left alone. Unlike extraction it reads the same with every standard
+// library, takes only finite numbers, and holds no entry longer than
 // longestEntry bytes, so that no input can make it grow. Before it waits for
 // input that has not arrived, it calls onWait.
 class EntryReader {
@@ -33,8 +34,9 @@ public:
     Entry read(float& value);
     Entry read(std::string& word);
 
-    // Drops what is left of the line of a refused entry; false when the
-    // input stopped first.
+    // Drops what is left of the line of a refused entry, up to its newline,
+    // which the next read skips as a blank; false when the input stopped
+    // first.
     bool dropLine();
 
     // The system's reason when the input stopped because a read failed;
@@ -46,7 +48,7 @@ private:
     Entry readEntry(Parse parse);
     void stopOn(const std::system_error& failure);
 
-    std::istream& stream;
+    std::streambuf& source;
     BeforeWait beforeWait;
     std::array<char, longestEntry> text{};
     std::error_code error;

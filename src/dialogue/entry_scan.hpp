@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <ios>
 #include <span>
 #include <streambuf>
 #include <string_view>
@@ -14,24 +15,43 @@ using BeforeWait = std::function<bool()>;
 
 // The characters of one entry, taken one at a time from the stream buffer
 // into a fixed array, each only once it is known to belong to the entry.
-// What is taken stays as it was typed.
+// What is taken stays as it was typed. The buffer is asked how much has
+// arrived only when all it last told of is taken: once per refill, and once
+// per entry, rather than before every character.
 class EntryScan {
 public:
     using Traits = std::streambuf::traits_type;
 
-    // The next character of buffer, after onWait when none has arrived: end
-    // of file when the input ends or onWait says stop.
-    static int peekAt(std::streambuf& buffer, const BeforeWait& onWait)
+    EntryScan(std::streambuf& buffer, const BeforeWait& onWait, std::span<char> text)
+        : source{buffer}, beforeWait{onWait}, chars{text}
     {
-        if (buffer.in_avail() <= 0 && !onWait()) {
-            return Traits::eof();
-        }
-        return buffer.sgetc();
     }
 
-    EntryScan(std::streambuf& buffer, const BeforeWait& onWait, std::span<char> text)
-        : source{buffer}, beforeWait{onWait}, chars{text}, next{peekAt(buffer, onWait)}
+    // The next character, not taken yet, after onWait when none has
+    // arrived: end of file when the input ends or onWait says stop.
+    int peek()
     {
+        return ready > 0 ? source.sgetc() : refill();
+    }
+
+    // Passes over the next character, which peek has seen.
+    void pass()
+    {
+        source.sbumpc();
+        --ready;
+    }
+
+    // Passes over the characters that pass the test, keeping none, and
+    // returns the first that does not.
+    template <typename Test>
+    int skip(Test test)
+    {
+        int c = peek();
+        while (c != Traits::eof() && test(c)) {
+            pass();
+            c = peek();
+        }
+        return c;
     }
 
     // Takes the next character when it passes the test. A character that
@@ -39,23 +59,30 @@ public:
     template <typename Test>
     bool take(Test test)
     {
-        if (next == Traits::eof() || !test(next)) {
+        const int c = peek();
+        if (c == Traits::eof() || !test(c)) {
             return false;
         }
         if (length == chars.size()) {
             overlong = true;
             return false;
         }
-        chars[length++] = Traits::to_char_type(next);
-        source.sbumpc();
-        next = peekAt(source, beforeWait);
+        pass();
+        chars[length++] = Traits::to_char_type(c);
         return true;
     }
 
-    [[nodiscard]] int peek() const noexcept
+    // Takes the characters that pass the test, and returns them.
+    template <typename Test>
+    std::string_view takeAll(Test test)
     {
-        return next;
+        const std::size_t before = length;
+        while (take(test)) {
+        }
+        const std::span<const char> run = chars.subspan(before, length - before);
+        return {run.data(), run.size()};
     }
+
     [[nodiscard]] std::string_view taken() const noexcept
     {
         return {chars.data(), length};
@@ -64,18 +91,29 @@ public:
     {
         return overlong;
     }
-    [[nodiscard]] bool atEnd() const noexcept
-    {
-        return next == Traits::eof();
-    }
 
 private:
+    // Waits for more input when none has arrived, after onWait, and learns
+    // how much came. Once the input has ended, the entry ends there.
+    int refill()
+    {
+        if (ended || (source.in_avail() <= 0 && !beforeWait())) {
+            ended = true;
+            return Traits::eof();
+        }
+        const int c = source.sgetc();
+        ready = source.in_avail();
+        ended = c == Traits::eof();
+        return c;
+    }
+
     std::streambuf& source;
     const BeforeWait& beforeWait;
     std::span<char> chars;
+    std::streamsize ready = 0;  // characters that have arrived and are not taken yet
     std::size_t length = 0;
-    int next;
     bool overlong = false;
+    bool ended = false;
 };
 
 }  // namespace teller

@@ -5,18 +5,14 @@
 #include "entry_reader.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <istream>
-#include <limits>
 #include <new>
 #include <optional>
 #include <ostream>
-#include <span>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -34,27 +30,6 @@ constexpr std::string_view balanceExpected = "an initial balance, such as 100 or
 constexpr std::string_view nameExpected = "a first and last name, each word at most 255 bytes";
 constexpr std::string_view amountExpected = "an amount, such as 25.50 or -1";
 constexpr std::string_view holdableExpected = "an amount the balance can hold, such as 25.50 or -1";
-
-// Whether text names value in decimal, so that a message cannot drift from
-// the limit it states.
-constexpr bool names(std::string_view text, std::int64_t value)
-{
-    constexpr std::int64_t base = 10;
-    constexpr std::size_t longest = 20;
-    std::array<char, longest> digits{};
-    const std::span<char> room{digits};
-    std::size_t at = room.size();
-    for (std::int64_t rest = value; at == longest || rest != 0; rest /= base) {
-        room[--at] = static_cast<char>('0' + (rest < 0 ? -(rest % base) : rest % base));
-    }
-    if (value < 0) {
-        room[--at] = '-';
-    }
-    return text.find(std::string_view{room.subspan(at).data(), longest - at}) != std::string_view::npos;
-}
-static_assert(names(accountNumberExpected, std::numeric_limits<std::int32_t>::min())
-              && names(accountNumberExpected, std::numeric_limits<std::int32_t>::max())
-              && names(nameExpected, EntryReader::longestEntry));
 
 // Why the dialogue stopped before its end, if it did.
 enum class Stop { none, inputEnded, readFailed, writeFailed };
@@ -88,15 +63,14 @@ void stopReading(Console& io)
 template <typename Put>
 bool output(Console& io, Put put)
 {
-    std::error_code reason;
     try {
-        if (put(*io.out.rdbuf()) && !io.out.fail()) {
+        if (put(*io.out.rdbuf())) {
             return true;
         }
+        io.lostOutput = std::error_code{};
     } catch (const std::system_error& failure) {
-        reason = failure.code();
+        io.lostOutput = failure.code();
     }
-    io.lostOutput = reason;
     stopFor(io, Stop::writeFailed);
     return false;
 }
@@ -110,10 +84,11 @@ bool send(Console& io, std::string_view text)
     return output(io, [&](std::streambuf& buffer) { return buffer.sputn(text.data(), size) == size; });
 }
 
-// Sends on all that is written.
+// Sends on all that is written. The summary is written through the stream,
+// which notes a failure in its state.
 bool flush(Console& io)
 {
-    return output(io, [](std::streambuf& buffer) { return buffer.pubsync() == 0; });
+    return output(io, [&io](std::streambuf& buffer) { return buffer.pubsync() == 0 && !io.out.fail(); });
 }
 
 // The two words of a name make one answer: a word too long for a name

@@ -39,16 +39,15 @@ FileOutput::int_type FileOutput::overflow(int_type c)
 std::streamsize FileOutput::xsputn(const char_type* text, std::streamsize size)
 {
     std::span<const char_type> rest{text, static_cast<std::size_t>(size)};
-    while (!rest.empty()) {
-        if (pptr() == epptr()) {
-            drain();
-        }
-        const auto room = static_cast<std::size_t>(epptr() - pptr());
-        const std::span<const char_type> piece = rest.first(std::min(room, rest.size()));
-        std::copy(piece.begin(), piece.end(), pptr());
-        pbump(static_cast<int>(piece.size()));
-        rest = rest.subspan(piece.size());
+    for (auto room = static_cast<std::size_t>(epptr() - pptr()); rest.size() > room;
+         room = static_cast<std::size_t>(epptr() - pptr())) {
+        std::copy_n(rest.begin(), room, pptr());
+        pbump(static_cast<int>(room));
+        rest = rest.subspan(room);
+        drain();
     }
+    std::copy(rest.begin(), rest.end(), pptr());
+    pbump(static_cast<int>(rest.size()));
     return size;
 }
 
