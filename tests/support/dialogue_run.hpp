@@ -43,6 +43,7 @@ inline Outcome runAt(Terminal& terminal)
     return {terminal.shown(), err.str(), status};
 }
 
+// The summary of the account of Alex Sample, the holder in every test.
 inline std::string summary(std::string_view number, std::string_view balance, bool warns)
 {
     std::string text{"\nBank Account Holder: Alex Sample\nBank Account Number: "};
