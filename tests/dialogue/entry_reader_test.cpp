@@ -1,4 +1,5 @@
 #include "entry_reader.hpp"
+#include "dialogue_run.hpp"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@ namespace {
 
 using teller::Entry;
 using teller::EntryReader;
+using teller::testing::caseName;
 
 // A string stream never waits; nothing need be done before it would.
 const teller::BeforeWait goOn = [] { return true; };
@@ -92,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Entry::read, 0.0F, ""},
         AmountCase{"LongerEntryIsRefused", "0" + longestNumber + "\n", Entry::refused, untouched, "1\n"},
         AmountCase{"OnlyBlanks", " \n\t", Entry::none, untouched, ""}),
-    [](const testing::TestParamInfo<AmountCase>& test) { return std::string{test.param.name}; });
+    caseName<AmountCase>);
 
 // A refused entry leaves the stream failed, as extraction does, until the
 // rest of its line is dropped; then reading goes on.
