@@ -16,23 +16,6 @@ using teller::testing::summary;
 
 constexpr const char* badAmount = "teller: expected an amount, such as 25.50 or -1\n";
 
-TEST(Dialogue, TypicalRunIsWrittenByteForByte)
-{
-    const Outcome run = runWith("315\n100\nAlex Sample\n50\n-1\n30\n500\n");
-    EXPECT_EQ(run.out,
-              "Please enter an account number: "
-              "Please enter an initial balance: "
-              "Please enter your first and last name: "
-              "Please enter an amount for deposit 1 (-1 to exit): $"
-              "Please enter an amount for deposit 2 (-1 to exit): $"
-              "\n"
-              "Please enter an amount for withdrawl 1 (-1 to exit): $"
-              "Please enter an amount for withdrawl 2 (-1 to exit): $"
-                  + summary("315", "120.00", true));
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.status, 0);
-}
-
 struct PhaseCase {
     const char* name;
     const char* input;
