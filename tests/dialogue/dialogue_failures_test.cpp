@@ -17,6 +17,8 @@
 namespace {
 
 using teller::runDialogue;
+using teller::testing::badAmount;
+using teller::testing::badBalance;
 using teller::testing::caseName;
 using teller::testing::countPrompts;
 using teller::testing::endsWith;
@@ -92,7 +94,6 @@ TEST(Dialogue, ReadErrorEndsTheDialogueLikeEndOfInput)
         std::string err;
     };
     const std::string readError = "teller: read error: " + reason(EIO);
-    const std::string badAmount = "teller: expected an amount, such as 25.50 or -1\n";
     const std::string secondPrompt = "deposit 2 (-1 to exit): $";
     for (const Case& c :
          {Case{"7 5 Alex Sample 10 ", systemError(EIO), summary("7", "15.00", false), readError},
@@ -140,7 +141,7 @@ TEST(Dialogue, FirstFailedWriteStopsTheDialogueAtOnce)
 {
     expectEachWriteFailure("315\n100\nAlex Sample\n50\n-1\n30\n500\n", "", 0);
     expectEachWriteFailure(
-        "315 abc\n100 Alex Sample -1 -1\n", "teller: expected an initial balance, such as 100 or 25.50\n",
+        "315 abc\n100 Alex Sample -1 -1\n", badBalance,
         std::string_view{"Please enter an account number: Please enter an initial balance: "}.size());
 }
 

@@ -7,14 +7,17 @@
 
 namespace {
 
+using teller::testing::badAmount;
+using teller::testing::badBalance;
+using teller::testing::badHoldable;
+using teller::testing::badName;
+using teller::testing::badNumber;
 using teller::testing::caseName;
 using teller::testing::countOf;
 using teller::testing::endsWith;
 using teller::testing::Outcome;
 using teller::testing::runWith;
 using teller::testing::summary;
-
-constexpr const char* badAmount = "teller: expected an amount, such as 25.50 or -1\n";
 
 struct PhaseCase {
     const char* name;
@@ -106,11 +109,7 @@ TEST_P(DialogueBadEntries, AreRefusedAndAskedAgain)
     EXPECT_EQ(run.status, 0);
 }
 
-constexpr const char* badNumber = "teller: expected an account number, a whole number from -2147483648 to 2147483647\n";
-constexpr const char* badBalance = "teller: expected an initial balance, such as 100 or 25.50\n";
-constexpr const char* badHoldable = "teller: expected an amount the balance can hold, such as 25.50 or -1\n";
 constexpr const char* largeBalance = "300000000549775575777803994281145270272.00";
-constexpr const char* badName = "teller: expected a first and last name, each word at most 255 bytes\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DialogueBadEntries,
