@@ -29,88 +29,85 @@ using teller::testing::runWith;
 using teller::testing::summary;
 using teller::testing::Terminal;
 
-constexpr std::string_view earlyEnd = "teller: input ended before the dialogue was complete\n";
-
-struct EarlyEndCase {
-    const char* name;
-    const char* input;
-    const char* tail;
-    std::size_t prompts;
-};
-
-class DialogueEarlyEnd : public testing::TestWithParam<EarlyEndCase> {};
-
-TEST_P(DialogueEarlyEnd, StopsPromptingAndFails)
-{
-    const EarlyEndCase& c = GetParam();
-    const Outcome run = runWith(c.input);
-    EXPECT_TRUE(endsWith(run.out, c.tail)) << run.out;
-    EXPECT_EQ(countPrompts(run.out), c.prompts) << run.out;
-    EXPECT_TRUE(endsWith(run.err, earlyEnd)) << run.err;
-    EXPECT_EQ(run.status, 1);
-}
-
-const std::string depositSummary = summary("7", "15.00", false);
-const std::string withdrawalSummary = summary("7", "8.00", false);
-const std::string debtSummary = summary("7", "-5.00", true);
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DialogueEarlyEnd,
-    testing::Values(EarlyEndCase{"NoInputAtAll", "", "number: ", 1},
-                    EarlyEndCase{"OnlyBlanks", " \n\t\n", "number: ", 1},
-                    EarlyEndCase{"AfterAccountNumber", "7\n", "balance: ", 2},
-                    EarlyEndCase{"InsideTheName", "7 5 Alex", "name: ", 3},
-                    EarlyEndCase{"InDepositPhase", "7 5 Alex Sample 10\n", depositSummary.c_str(), 5},
-                    EarlyEndCase{"InWithdrawalPhase", "7 15 Alex Sample -1 7", withdrawalSummary.c_str(), 6},
-                    EarlyEndCase{"RightAfterARefusedEntry", "7 5 Alex Sample 10 abc", depositSummary.c_str(), 5},
-                    EarlyEndCase{"AfterARefusedLine", "7 5 Alex Sample 10 abc\n", depositSummary.c_str(), 6},
-                    // The summary warns as it does after -1.
-                    EarlyEndCase{"WithADebt", "7 5 Alex Sample -10\n", debtSummary.c_str(), 5}),
-    caseName<EarlyEndCase>);
-
-TEST(Dialogue, FinalMinusOneWithoutNewlineCompletesTheRun)
-{
-    const Outcome run = runWith("7 5 Alex Sample -1 -1");
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.status, 0);
-}
-
-std::exception_ptr systemError(int code)
-{
-    return std::make_exception_ptr(std::system_error{code, std::generic_category()});
-}
-
 std::string reason(int code)
 {
     return std::generic_category().message(code) + "\n";
 }
 
-TEST(Dialogue, ReadErrorEndsTheDialogueLikeEndOfInput)
+// A dialogue cut short where its input stops: the input ends, read from a
+// string, or the read there fails, at a terminal.
+struct ShortRun {
+    const char* name;
+    std::string input;
+    std::exception_ptr failure;  // none where the input just ends
+    std::string tail;
+    std::size_t prompts;
+    std::string err;
+};
+
+class DialogueCutShort : public testing::TestWithParam<ShortRun> {};
+
+Outcome runToTheStop(const ShortRun& c)
 {
-    struct Case {
-        std::string input;
-        std::exception_ptr failure;
-        std::string tail;
-        std::string err;
-    };
-    const std::string readError = "teller: read error: " + reason(EIO);
-    const std::string secondPrompt = "deposit 2 (-1 to exit): $";
-    for (const Case& c :
-         {Case{"7 5 Alex Sample 10 ", systemError(EIO), summary("7", "15.00", false), readError},
-          Case{"7 5 Alex Sample 10 x", systemError(EIO), summary("7", "15.00", false), badAmount + readError},
-          // An entry cut short by the failure is neither taken nor refused.
-          Case{"7 5 Alex Sample 10", systemError(EIO), std::string{"$"}.append(summary("7", "5.00", false)), readError},
-          Case{"7 5 Alex Sample 10 ", std::make_exception_ptr(std::bad_alloc{}), secondPrompt,
-               "teller: memory exhausted\n"},
-          Case{"7 5 Alex Sample 10 ", std::make_exception_ptr(std::logic_error{"broken"}), secondPrompt,
-               "teller: broken\n"}}) {
-        Terminal terminal{c.input, c.input.size(), never, c.failure};
-        const Outcome run = runAt(terminal);
-        EXPECT_TRUE(endsWith(run.out, c.tail)) << c.input << '\n' << run.out;
-        EXPECT_EQ(run.err, c.err) << c.input;
-        EXPECT_EQ(run.status, 1);
+    if (!c.failure) {
+        return runWith(c.input);
     }
+    Terminal terminal{c.input, c.input.size(), never, c.failure};
+    return runAt(terminal);
 }
+
+TEST_P(DialogueCutShort, StopsPromptingAndFails)
+{
+    const ShortRun& c = GetParam();
+    const Outcome run = runToTheStop(c);
+    EXPECT_TRUE(endsWith(run.out, c.tail)) << run.out;
+    EXPECT_EQ(countPrompts(run.out), c.prompts) << run.out;
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(run.status, 1);
+}
+
+const std::string earlyEnd = "teller: input ended before the dialogue was complete\n";
+const std::string depositSummary = summary("7", "15.00", false);
+
+INSTANTIATE_TEST_SUITE_P(
+    InputEnds, DialogueCutShort,
+    testing::Values(
+        ShortRun{"NoInputAtAll", "", nullptr, "number: ", 1, earlyEnd},
+        ShortRun{"OnlyBlanks", " \n\t\n", nullptr, "number: ", 1, earlyEnd},
+        ShortRun{"AfterAccountNumber", "7\n", nullptr, "balance: ", 2, earlyEnd},
+        ShortRun{"InsideTheName", "7 5 Alex", nullptr, "name: ", 3, earlyEnd},
+        ShortRun{"InDepositPhase", "7 5 Alex Sample 10\n", nullptr, depositSummary, 5, earlyEnd},
+        ShortRun{"InWithdrawalPhase", "7 15 Alex Sample -1 7", nullptr, summary("7", "8.00", false), 6, earlyEnd},
+        ShortRun{"RightAfterARefusedEntry", "7 5 Alex Sample 10 abc", nullptr, depositSummary, 5, badAmount + earlyEnd},
+        ShortRun{"AfterARefusedLine", "7 5 Alex Sample 10 abc\n", nullptr, depositSummary, 6, badAmount + earlyEnd},
+        // The summary warns as it does after -1.
+        ShortRun{"WithADebt", "7 5 Alex Sample -10\n", nullptr, summary("7", "-5.00", true), 5, earlyEnd}),
+    caseName<ShortRun>);
+
+const std::exception_ptr ioError = std::make_exception_ptr(std::system_error{EIO, std::generic_category()});
+const std::string readError = "teller: read error: " + reason(EIO);
+
+// A read that fails inside an entry leaves it neither taken nor refused.
+INSTANTIATE_TEST_SUITE_P(ReadFails, DialogueCutShort,
+                         testing::Values(ShortRun{"AfterAnEntry", "7 5 Alex Sample 10 ", ioError, depositSummary, 5,
+                                                  readError},
+                                         ShortRun{"AfterARefusedEntry", "7 5 Alex Sample 10 x", ioError, depositSummary,
+                                                  5, badAmount + readError},
+                                         ShortRun{"InsideAnEntry", "7 5 Alex Sample 10", ioError,
+                                                  "$" + summary("7", "5.00", false), 4, readError}),
+                         caseName<ShortRun>);
+
+const std::exception_ptr outOfMemory = std::make_exception_ptr(std::bad_alloc{});
+const std::exception_ptr anyOther = std::make_exception_ptr(std::logic_error{"broken"});
+const std::string secondDeposit = "deposit 2 (-1 to exit): $";
+
+// Any other failure while the dialogue reads ends it with one line.
+INSTANTIATE_TEST_SUITE_P(CatchAll, DialogueCutShort,
+                         testing::Values(ShortRun{"MemoryRunsOut", "7 5 Alex Sample 10 ", outOfMemory, secondDeposit, 5,
+                                                  "teller: memory exhausted\n"},
+                                         ShortRun{"AnyOtherFailure", "7 5 Alex Sample 10 ", anyOther, secondDeposit, 5,
+                                                  "teller: broken\n"}),
+                         caseName<ShortRun>);
 
 // Runs input at a terminal whose screen fails after room bytes of the full
 // output.

@@ -48,6 +48,7 @@ TEST_P(DialoguePhases, EndsWithTheExpectedSummary)
 INSTANTIATE_TEST_SUITE_P(
     Cases, DialoguePhases,
     testing::Values(
+        // The last -1 completes the run without a newline after it.
         PhaseCase{"NoDepositsGoesStraightToWithdrawals", "1 10 Alex Sample -1 -1", "1", "10.00", false, 1, 1},
         PhaseCase{"ZeroAmountsAdvanceTheCounters", "1 10 Alex Sample 0 0 -1 0 0 0 -1", "1", "10.00", false, 3, 4},
         PhaseCase{"NegativeDepositLowersTheBalance", "1 10 Alex Sample -20 -1 -1", "1", "-10.00", true, 2, 1},
