@@ -121,26 +121,36 @@ void expectWriteFailureAt(const std::string& input, const std::string& full, std
     EXPECT_EQ(terminal.taken(), terminal.takenAtWriteFailure()) << "read on after the write failed, room " << room;
 }
 
-// Fails the screen after each number of bytes that the whole run writes,
-// expecting the complaint, if any, only when what came before it was shown.
-void expectEachWriteFailure(const std::string& input, const std::string& complaint, std::size_t complaintAfter)
+// A run, and the complaint it makes, if any, once what comes before it is
+// shown.
+struct WriteFailureCase {
+    const char* name;
+    const char* input;
+    std::string complaint;
+    std::string_view shownBeforeComplaint;
+};
+
+class DialogueWriteFailure : public testing::TestWithParam<WriteFailureCase> {};
+
+// The screen fails after each number of bytes that the whole run writes. A
+// failure in the flush before a read must be told as a write error, not a
+// read error, nothing more may be read once a write has failed, and a
+// complaint whose flush fails is not made.
+TEST_P(DialogueWriteFailure, StopsTheDialogueAtOnce)
 {
-    const std::string full = runWith(input).out;
+    const WriteFailureCase& c = GetParam();
+    const std::string full = runWith(c.input).out;
     for (std::size_t room = 0; room < full.size(); ++room) {
-        expectWriteFailureAt(input, full, room, room >= complaintAfter ? complaint : "");
+        expectWriteFailureAt(c.input, full, room, room >= c.shownBeforeComplaint.size() ? c.complaint : "");
     }
 }
 
-// A failure in the flush before a read must be told as a write error, not a
-// read error, nothing more may be read once a write has failed, and a
-// complaint whose flush fails is not made.
-TEST(Dialogue, FirstFailedWriteStopsTheDialogueAtOnce)
-{
-    expectEachWriteFailure("315\n100\nAlex Sample\n50\n-1\n30\n500\n", "", 0);
-    expectEachWriteFailure(
-        "315 abc\n100 Alex Sample -1 -1\n", badBalance,
-        std::string_view{"Please enter an account number: Please enter an initial balance: "}.size());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DialogueWriteFailure,
+    testing::Values(WriteFailureCase{"TypicalSession", "315\n100\nAlex Sample\n50\n-1\n30\n500\n", "", ""},
+                    WriteFailureCase{"WithAComplaint", "315 abc\n100 Alex Sample -1 -1\n", badBalance,
+                                     "Please enter an account number: Please enter an initial balance: "}),
+    caseName<WriteFailureCase>);
 
 // Takes the first `room` characters, then nothing, like a full disk, and
 // says so only by its return values.
