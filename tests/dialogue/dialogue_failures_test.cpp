@@ -12,7 +12,6 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <utility>
 
 namespace {
 
@@ -156,46 +155,67 @@ INSTANTIATE_TEST_SUITE_P(
 // says so only by its return values.
 class FullOutput : public std::streambuf {
 public:
-    explicit FullOutput(std::size_t room = 0) : left{room} {}
+    explicit FullOutput(std::size_t space) : room{space} {}
+
+    [[nodiscard]] const std::string& taken() const
+    {
+        return kept;
+    }
 
 protected:
     int_type overflow(int_type c) override
     {
-        if (left == 0) {
+        if (kept.size() == room) {
             return traits_type::eof();
         }
-        --left;
+        kept += traits_type::to_char_type(c);
         return traits_type::not_eof(c);
     }
 
 private:
-    std::size_t left;
+    std::size_t room;
+    std::string kept;
 };
 
-// In a prompt, or only in the summary, where the stream notes it.
-TEST(Dialogue, LostOutputIsReportedAsFailure)
+// A run whose output or complaints go to streams with room for only so
+// much, which note the loss but throw nothing.
+struct LostWritingCase {
+    const char* name;
+    const char* input;
+    std::size_t outRoom;
+    std::size_t errRoom;
+    int status;
+    std::string err;
+};
+
+class DialogueLostWriting : public testing::TestWithParam<LostWritingCase> {};
+
+TEST_P(DialogueLostWriting, FailsTheRun)
 {
-    const std::string input = "7 5 Alex Sample -1 -1\n";
-    for (const std::size_t room : {std::size_t{0}, runWith(input).out.size() - 10}) {
-        std::istringstream in{input};
-        FullOutput sink{room};
-        std::ostream out{&sink};
-        std::ostringstream err;
-        EXPECT_EQ(runDialogue(in, out, err), 1) << room;
-        EXPECT_EQ(err.str(), "teller: write error\n") << room;
-    }
+    const LostWritingCase& c = GetParam();
+    std::istringstream in{c.input};
+    FullOutput outSink{c.outRoom};
+    FullOutput errSink{c.errRoom};
+    std::ostream out{&outSink};
+    std::ostream err{&errSink};
+    EXPECT_EQ(runDialogue(in, out, err), c.status);
+    EXPECT_EQ(errSink.taken(), c.err);
 }
 
-TEST(Dialogue, LostDiagnosticFailsTheRun)
-{
-    for (const auto& [input, status] :
-         {std::pair{"x\n7 5 Alex Sample -1 -1\n", 1}, std::pair{"7 5 Alex Sample -1 -1\n", 0}}) {
-        std::istringstream in{input};
-        std::ostringstream out;
-        FullOutput sink;
-        std::ostream err{&sink};
-        EXPECT_EQ(runDialogue(in, out, err), status) << input;
-    }
-}
+constexpr const char* complete = "7 5 Alex Sample -1 -1\n";
+const std::string lostOutput = "teller: write error\n";
+// Room that ends in the summary, whose loss only the stream notes.
+const std::size_t intoTheSummary = runWith(complete).out.size() - 10;
+// Room for the start of a complaint, not all of it.
+constexpr std::string_view complaintStart = "teller: expected";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DialogueLostWriting,
+    testing::Values(LostWritingCase{"LostPrompt", complete, 0, never, 1, lostOutput},
+                    LostWritingCase{"LostSummaryLine", complete, intoTheSummary, never, 1, lostOutput},
+                    LostWritingCase{"LostComplaint", "x\n7 5 Alex Sample -1 -1\n", never, complaintStart.size(), 1,
+                                    std::string{complaintStart}},
+                    LostWritingCase{"NoComplaintToLose", complete, never, complaintStart.size(), 0, ""}),
+    caseName<LostWritingCase>);
 
 }  // namespace
