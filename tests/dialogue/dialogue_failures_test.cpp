@@ -12,11 +12,12 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <utility>
 
 namespace {
 
 using teller::runDialogue;
+using teller::testing::badAmount;
+using teller::testing::badBalance;
 using teller::testing::caseName;
 using teller::testing::countPrompts;
 using teller::testing::endsWith;
@@ -27,89 +28,85 @@ using teller::testing::runWith;
 using teller::testing::summary;
 using teller::testing::Terminal;
 
-constexpr std::string_view earlyEnd = "teller: input ended before the dialogue was complete\n";
-
-struct EarlyEndCase {
-    const char* name;
-    const char* input;
-    const char* tail;
-    std::size_t prompts;
-};
-
-class DialogueEarlyEnd : public testing::TestWithParam<EarlyEndCase> {};
-
-TEST_P(DialogueEarlyEnd, StopsPromptingAndFails)
-{
-    const EarlyEndCase& c = GetParam();
-    const Outcome run = runWith(c.input);
-    EXPECT_TRUE(endsWith(run.out, c.tail)) << run.out;
-    EXPECT_EQ(countPrompts(run.out), c.prompts) << run.out;
-    EXPECT_TRUE(endsWith(run.err, earlyEnd)) << run.err;
-    EXPECT_EQ(run.status, 1);
-}
-
-const std::string depositSummary = summary("7", "15.00", false);
-const std::string withdrawalSummary = summary("7", "8.00", false);
-const std::string debtSummary = summary("7", "-5.00", true);
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DialogueEarlyEnd,
-    testing::Values(EarlyEndCase{"NoInputAtAll", "", "number: ", 1},
-                    EarlyEndCase{"OnlyBlanks", " \n\t\n", "number: ", 1},
-                    EarlyEndCase{"AfterAccountNumber", "7\n", "balance: ", 2},
-                    EarlyEndCase{"InsideTheName", "7 5 Alex", "name: ", 3},
-                    EarlyEndCase{"InDepositPhase", "7 5 Alex Sample 10\n", depositSummary.c_str(), 5},
-                    EarlyEndCase{"InWithdrawalPhase", "7 15 Alex Sample -1 7", withdrawalSummary.c_str(), 6},
-                    EarlyEndCase{"RightAfterARefusedEntry", "7 5 Alex Sample 10 abc", depositSummary.c_str(), 5},
-                    EarlyEndCase{"AfterARefusedLine", "7 5 Alex Sample 10 abc\n", depositSummary.c_str(), 6},
-                    // The summary warns as it does after -1.
-                    EarlyEndCase{"WithADebt", "7 5 Alex Sample -10\n", debtSummary.c_str(), 5}),
-    caseName<EarlyEndCase>);
-
-TEST(Dialogue, FinalMinusOneWithoutNewlineCompletesTheRun)
-{
-    const Outcome run = runWith("7 5 Alex Sample -1 -1");
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.status, 0);
-}
-
-std::exception_ptr systemError(int code)
-{
-    return std::make_exception_ptr(std::system_error{code, std::generic_category()});
-}
-
 std::string reason(int code)
 {
     return std::generic_category().message(code) + "\n";
 }
 
-TEST(Dialogue, ReadErrorEndsTheDialogueLikeEndOfInput)
+// A dialogue cut short where its input stops: the input ends, read from a
+// string, or the read there fails, at a terminal.
+struct ShortRun {
+    const char* name;
+    std::string input;
+    std::exception_ptr failure;  // none where the input just ends
+    std::string tail;
+    std::size_t prompts;
+    std::string err;
+};
+
+class DialogueCutShort : public testing::TestWithParam<ShortRun> {};
+
+Outcome runToTheStop(const ShortRun& c)
 {
-    struct Case {
-        std::string input;
-        std::exception_ptr failure;
-        std::string tail;
-        std::string err;
-    };
-    const std::string readError = "teller: read error: " + reason(EIO);
-    const std::string badAmount = "teller: expected an amount, such as 25.50 or -1\n";
-    const std::string secondPrompt = "deposit 2 (-1 to exit): $";
-    for (const Case& c :
-         {Case{"7 5 Alex Sample 10 ", systemError(EIO), summary("7", "15.00", false), readError},
-          Case{"7 5 Alex Sample 10 x", systemError(EIO), summary("7", "15.00", false), badAmount + readError},
-          // An entry cut short by the failure is neither taken nor refused.
-          Case{"7 5 Alex Sample 10", systemError(EIO), std::string{"$"}.append(summary("7", "5.00", false)), readError},
-          Case{"7 5 Alex Sample 10 ", std::make_exception_ptr(std::bad_alloc{}), secondPrompt,
-               "teller: memory exhausted\n"},
-          Case{"7 5 Alex Sample 10 ", std::make_exception_ptr(std::logic_error{"broken"}), secondPrompt,
-               "teller: broken\n"}}) {
-        Terminal terminal{c.input, c.input.size(), never, c.failure};
-        const Outcome run = runAt(terminal);
-        EXPECT_TRUE(endsWith(run.out, c.tail)) << c.input << '\n' << run.out;
-        EXPECT_EQ(run.err, c.err) << c.input;
-        EXPECT_EQ(run.status, 1);
+    if (!c.failure) {
+        return runWith(c.input);
     }
+    Terminal terminal{c.input, c.input.size(), never, c.failure};
+    return runAt(terminal);
 }
+
+TEST_P(DialogueCutShort, StopsPromptingAndFails)
+{
+    const ShortRun& c = GetParam();
+    const Outcome run = runToTheStop(c);
+    EXPECT_TRUE(endsWith(run.out, c.tail)) << run.out;
+    EXPECT_EQ(countPrompts(run.out), c.prompts) << run.out;
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(run.status, 1);
+}
+
+const std::string earlyEnd = "teller: input ended before the dialogue was complete\n";
+const std::string depositSummary = summary("7", "15.00", false);
+
+INSTANTIATE_TEST_SUITE_P(
+    InputEnds, DialogueCutShort,
+    testing::Values(
+        ShortRun{"NoInputAtAll", "", nullptr, "number: ", 1, earlyEnd},
+        ShortRun{"OnlyBlanks", " \n\t\n", nullptr, "number: ", 1, earlyEnd},
+        ShortRun{"AfterAccountNumber", "7\n", nullptr, "balance: ", 2, earlyEnd},
+        ShortRun{"InsideTheName", "7 5 Alex", nullptr, "name: ", 3, earlyEnd},
+        ShortRun{"InDepositPhase", "7 5 Alex Sample 10\n", nullptr, depositSummary, 5, earlyEnd},
+        ShortRun{"InWithdrawalPhase", "7 15 Alex Sample -1 7", nullptr, summary("7", "8.00", false), 6, earlyEnd},
+        ShortRun{"RightAfterARefusedEntry", "7 5 Alex Sample 10 abc", nullptr, depositSummary, 5, badAmount + earlyEnd},
+        ShortRun{"AfterARefusedLine", "7 5 Alex Sample 10 abc\n", nullptr, depositSummary, 6, badAmount + earlyEnd},
+        // The summary warns as it does after -1.
+        ShortRun{"WithADebt", "7 5 Alex Sample -10\n", nullptr, summary("7", "-5.00", true), 5, earlyEnd}),
+    caseName<ShortRun>);
+
+const std::exception_ptr ioError = std::make_exception_ptr(std::system_error{EIO, std::generic_category()});
+const std::string readError = "teller: read error: " + reason(EIO);
+
+// A read that fails inside an entry leaves it neither taken nor refused.
+INSTANTIATE_TEST_SUITE_P(ReadFails, DialogueCutShort,
+                         testing::Values(ShortRun{"AfterAnEntry", "7 5 Alex Sample 10 ", ioError, depositSummary, 5,
+                                                  readError},
+                                         ShortRun{"AfterARefusedEntry", "7 5 Alex Sample 10 x", ioError, depositSummary,
+                                                  5, badAmount + readError},
+                                         ShortRun{"InsideAnEntry", "7 5 Alex Sample 10", ioError,
+                                                  "$" + summary("7", "5.00", false), 4, readError}),
+                         caseName<ShortRun>);
+
+const std::exception_ptr outOfMemory = std::make_exception_ptr(std::bad_alloc{});
+const std::exception_ptr anyOther = std::make_exception_ptr(std::logic_error{"broken"});
+const std::string secondDeposit = "deposit 2 (-1 to exit): $";
+
+// Any other failure while the dialogue reads ends it with one line.
+INSTANTIATE_TEST_SUITE_P(CatchAll, DialogueCutShort,
+                         testing::Values(ShortRun{"MemoryRunsOut", "7 5 Alex Sample 10 ", outOfMemory, secondDeposit, 5,
+                                                  "teller: memory exhausted\n"},
+                                         ShortRun{"AnyOtherFailure", "7 5 Alex Sample 10 ", anyOther, secondDeposit, 5,
+                                                  "teller: broken\n"}),
+                         caseName<ShortRun>);
 
 // Runs input at a terminal whose screen fails after room bytes of the full
 // output.
@@ -123,71 +120,102 @@ void expectWriteFailureAt(const std::string& input, const std::string& full, std
     EXPECT_EQ(terminal.taken(), terminal.takenAtWriteFailure()) << "read on after the write failed, room " << room;
 }
 
-// Fails the screen after each number of bytes that the whole run writes,
-// expecting the complaint, if any, only when what came before it was shown.
-void expectEachWriteFailure(const std::string& input, const std::string& complaint, std::size_t complaintAfter)
+// A run, and the complaint it makes, if any, once what comes before it is
+// shown.
+struct WriteFailureCase {
+    const char* name;
+    const char* input;
+    std::string complaint;
+    std::string_view shownBeforeComplaint;
+};
+
+class DialogueWriteFailure : public testing::TestWithParam<WriteFailureCase> {};
+
+// The screen fails after each number of bytes that the whole run writes. A
+// failure in the flush before a read must be told as a write error, not a
+// read error, nothing more may be read once a write has failed, and a
+// complaint whose flush fails is not made.
+TEST_P(DialogueWriteFailure, StopsTheDialogueAtOnce)
 {
-    const std::string full = runWith(input).out;
+    const WriteFailureCase& c = GetParam();
+    const std::string full = runWith(c.input).out;
     for (std::size_t room = 0; room < full.size(); ++room) {
-        expectWriteFailureAt(input, full, room, room >= complaintAfter ? complaint : "");
+        expectWriteFailureAt(c.input, full, room, room >= c.shownBeforeComplaint.size() ? c.complaint : "");
     }
 }
 
-// A failure in the flush before a read must be told as a write error, not a
-// read error, nothing more may be read once a write has failed, and a
-// complaint whose flush fails is not made.
-TEST(Dialogue, FirstFailedWriteStopsTheDialogueAtOnce)
-{
-    expectEachWriteFailure("315\n100\nAlex Sample\n50\n-1\n30\n500\n", "", 0);
-    expectEachWriteFailure(
-        "315 abc\n100 Alex Sample -1 -1\n", "teller: expected an initial balance, such as 100 or 25.50\n",
-        std::string_view{"Please enter an account number: Please enter an initial balance: "}.size());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DialogueWriteFailure,
+    testing::Values(WriteFailureCase{"TypicalSession", "315\n100\nAlex Sample\n50\n-1\n30\n500\n", "", ""},
+                    WriteFailureCase{"WithAComplaint", "315 abc\n100 Alex Sample -1 -1\n", badBalance,
+                                     "Please enter an account number: Please enter an initial balance: "}),
+    caseName<WriteFailureCase>);
 
 // Takes the first `room` characters, then nothing, like a full disk, and
 // says so only by its return values.
 class FullOutput : public std::streambuf {
 public:
-    explicit FullOutput(std::size_t room = 0) : left{room} {}
+    explicit FullOutput(std::size_t space) : room{space} {}
+
+    [[nodiscard]] const std::string& taken() const
+    {
+        return kept;
+    }
 
 protected:
     int_type overflow(int_type c) override
     {
-        if (left == 0) {
+        if (kept.size() == room) {
             return traits_type::eof();
         }
-        --left;
+        kept += traits_type::to_char_type(c);
         return traits_type::not_eof(c);
     }
 
 private:
-    std::size_t left;
+    std::size_t room;
+    std::string kept;
 };
 
-// In a prompt, or only in the summary, where the stream notes it.
-TEST(Dialogue, LostOutputIsReportedAsFailure)
+// A run whose output or complaints go to streams with room for only so
+// much, which note the loss but throw nothing.
+struct LostWritingCase {
+    const char* name;
+    const char* input;
+    std::size_t outRoom;
+    std::size_t errRoom;
+    int status;
+    std::string err;
+};
+
+class DialogueLostWriting : public testing::TestWithParam<LostWritingCase> {};
+
+TEST_P(DialogueLostWriting, FailsTheRun)
 {
-    const std::string input = "7 5 Alex Sample -1 -1\n";
-    for (const std::size_t room : {std::size_t{0}, runWith(input).out.size() - 10}) {
-        std::istringstream in{input};
-        FullOutput sink{room};
-        std::ostream out{&sink};
-        std::ostringstream err;
-        EXPECT_EQ(runDialogue(in, out, err), 1) << room;
-        EXPECT_EQ(err.str(), "teller: write error\n") << room;
-    }
+    const LostWritingCase& c = GetParam();
+    std::istringstream in{c.input};
+    FullOutput outSink{c.outRoom};
+    FullOutput errSink{c.errRoom};
+    std::ostream out{&outSink};
+    std::ostream err{&errSink};
+    EXPECT_EQ(runDialogue(in, out, err), c.status);
+    EXPECT_EQ(errSink.taken(), c.err);
 }
 
-TEST(Dialogue, LostDiagnosticFailsTheRun)
-{
-    for (const auto& [input, status] :
-         {std::pair{"x\n7 5 Alex Sample -1 -1\n", 1}, std::pair{"7 5 Alex Sample -1 -1\n", 0}}) {
-        std::istringstream in{input};
-        std::ostringstream out;
-        FullOutput sink;
-        std::ostream err{&sink};
-        EXPECT_EQ(runDialogue(in, out, err), status) << input;
-    }
-}
+constexpr const char* complete = "7 5 Alex Sample -1 -1\n";
+const std::string lostOutput = "teller: write error\n";
+// Room that ends in the summary, whose loss only the stream notes.
+const std::size_t intoTheSummary = runWith(complete).out.size() - 10;
+// Room for the start of a complaint, not all of it.
+constexpr std::string_view complaintStart = "teller: expected";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DialogueLostWriting,
+    testing::Values(LostWritingCase{"LostPrompt", complete, 0, never, 1, lostOutput},
+                    LostWritingCase{"LostSummaryLine", complete, intoTheSummary, never, 1, lostOutput},
+                    LostWritingCase{"LostComplaint", "x\n7 5 Alex Sample -1 -1\n", never, complaintStart.size(), 1,
+                                    std::string{complaintStart}},
+                    LostWritingCase{"NoComplaintToLose", complete, never, complaintStart.size(), 0, ""}),
+    caseName<LostWritingCase>);
 
 }  // namespace

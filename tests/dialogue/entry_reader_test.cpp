@@ -1,4 +1,5 @@
 #include "entry_reader.hpp"
+#include "dialogue_run.hpp"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@ namespace {
 
 using teller::Entry;
 using teller::EntryReader;
+using teller::testing::caseName;
 
 // A string stream never waits; nothing need be done before it would.
 const teller::BeforeWait goOn = [] { return true; };
@@ -94,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Entry::read, 0.0F, ""},
         AmountCase{"LongerEntryIsRefused", "0" + longestNumber + "\n", Entry::refused, untouched, "1\n"},
         AmountCase{"OnlyBlanks", " \n\t", Entry::none, untouched, ""}),
-    [](const testing::TestParamInfo<AmountCase>& test) { return std::string{test.param.name}; });
+    caseName<AmountCase>);
 
 // The reader must take what formatted extraction with the library of the
 // reference build takes, and leave what it leaves, on any entry that is

@@ -16,6 +16,13 @@ namespace teller::testing {
 constexpr std::string_view holdWarning =
     "***WARNING: This bank account is now on hold, and any outstanding checks will bounce.***\n\n";
 
+// The complaints about refused entries.
+constexpr const char* badNumber = "teller: expected an account number, a whole number from -2147483648 to 2147483647\n";
+constexpr const char* badBalance = "teller: expected an initial balance, such as 100 or 25.50\n";
+constexpr const char* badName = "teller: expected a first and last name, each word at most 255 bytes\n";
+constexpr const char* badAmount = "teller: expected an amount, such as 25.50 or -1\n";
+constexpr const char* badHoldable = "teller: expected an amount the balance can hold, such as 25.50 or -1\n";
+
 // What one run of the dialogue wrote, and its exit status.
 struct Outcome {
     std::string out;
@@ -43,6 +50,7 @@ inline Outcome runAt(Terminal& terminal)
     return {terminal.shown(), err.str(), status};
 }
 
+// The summary of the account of Alex Sample, the holder in every test.
 inline std::string summary(std::string_view number, std::string_view balance, bool warns)
 {
     std::string text{"\nBank Account Holder: Alex Sample\nBank Account Number: "};
