@@ -12,7 +12,6 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <utility>
 
 namespace teller {
 namespace {
@@ -110,31 +109,24 @@ std::optional<Decimal> scanDecimal(EntryScan& scan)
 
 }  // namespace
 
-EntryReader::EntryReader(std::istream& in, BeforeWait onWait) : source{*in.rdbuf()}, beforeWait{std::move(onWait)} {}
-
-// A stream buffer reports a failed read by throwing std::system_error. The
-// input stops there, and failure() tells why.
-void EntryReader::stopOn(const std::system_error& failure)
-{
-    error = failure.code();
-}
+EntryReader::EntryReader(std::istream& in) noexcept : input{.source = *in.rdbuf(), .tied = in.tie()} {}
 
 // Skips the blanks before the entry, as the sentry of formatted extraction
 // does, and lets parse take its characters and tell whether they make a
-// value.
+// value. A read that fails inside an entry leaves it neither taken nor
+// refused: what would have followed is not known.
 template <typename Parse>
 Entry EntryReader::readEntry(Parse parse)
 {
-    try {
-        EntryScan scan{source, beforeWait, text};
-        if (scan.skip(isBlank) == Traits::eof()) {
-            return Entry::none;
-        }
-        return parse(scan) ? Entry::read : Entry::refused;
-    } catch (const std::system_error& failure) {
-        stopOn(failure);
+    EntryScan scan{input, text};
+    if (scan.skip(isBlank) == Traits::eof()) {
         return Entry::none;
     }
+    const bool valid = parse(scan);
+    if (input.failure) {
+        return Entry::none;
+    }
+    return valid ? Entry::read : Entry::refused;
 }
 
 Entry EntryReader::read(std::int32_t& value)
@@ -170,20 +162,13 @@ Entry EntryReader::read(std::string& word)
 
 bool EntryReader::dropLine()
 {
-    try {
-        EntryScan line{source, beforeWait, text};
-        if (line.skip([](int c) { return c != '\n'; }) != Traits::eof()) {
-            return true;
-        }
-    } catch (const std::system_error& failure) {
-        stopOn(failure);
-    }
-    return false;
+    EntryScan line{input, text};
+    return line.skip([](int c) { return c != '\n'; }) != Traits::eof();
 }
 
 std::error_code EntryReader::failure() const noexcept
 {
-    return error;
+    return input.failure;
 }
 
 }  // namespace teller

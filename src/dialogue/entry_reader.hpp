@@ -6,14 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
-#include <streambuf>
 #include <string>
 #include <system_error>
 
 namespace teller {
 
 // What one attempt to read an entry came to: a valid value, an entry that is
-// not one, or no entry at all because the input stopped.
+// not one, or no entry at all because the input has ended or failed.
 enum class Entry { read, refused, none };
 
 // Reads the answers of the dialogue from a stream's buffer as formatted
@@ -22,13 +21,13 @@ enum class Entry { read, refused, none };
 // left alone. Unlike extraction it reads the same with every standard
 // library, takes only finite numbers, and holds no entry longer than
 // longestEntry bytes, so that no input can make it grow. Before it waits for
-// input that has not arrived, it calls onWait.
+// input it flushes the stream tied to in, and once the input has ended or
+// failed it reads no more.
 class EntryReader {
 public:
     static constexpr std::size_t longestEntry = 255;
 
-    explicit EntryReader(
-        std::istream& in, BeforeWait onWait = [] { return true; });
+    explicit EntryReader(std::istream& in) noexcept;
 
     Entry read(std::int32_t& value);
     Entry read(float& value);
@@ -46,12 +45,9 @@ public:
 private:
     template <typename Parse>
     Entry readEntry(Parse parse);
-    void stopOn(const std::system_error& failure);
 
-    std::streambuf& source;
-    BeforeWait beforeWait;
+    EntryScan::Input input;
     std::array<char, longestEntry> text{};
-    std::error_code error;
 };
 
 }  // namespace teller

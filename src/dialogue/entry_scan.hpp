@@ -1,43 +1,62 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
-#include <ios>
+#include <istream>
+#include <ostream>
 #include <span>
 #include <streambuf>
 #include <string_view>
+#include <system_error>
 
 namespace teller {
 
-// Called before the reader waits for input that has not arrived yet; false
-// stops the reading there, as the end of the input would.
-using BeforeWait = std::function<bool()>;
-
-// The characters of one entry, taken one at a time from the stream buffer
-// into a fixed array, each only once it is known to belong to the entry.
-// What is taken stays as it was typed. The buffer is asked how much has
-// arrived only when all it last told of is taken: once per refill, and once
-// per entry, rather than before every character.
+// The characters of one entry, taken one at a time from the input's stream
+// buffer into a fixed array, each only once it is known to belong to the
+// entry. What is taken stays as it was typed.
 class EntryScan {
 public:
     using Traits = std::streambuf::traits_type;
 
-    EntryScan(std::streambuf& buffer, const BeforeWait& onWait, std::span<char> text)
-        : source{buffer}, beforeWait{onWait}, chars{text}
+    // What the reader knows of its input from entry to entry: its stream
+    // buffer, the stream tied to it, how much has arrived and is not taken
+    // yet, whether it has ended, and the reason the system gave when a read
+    // failed. Before a wait for input that has not arrived, the tied stream
+    // is flushed, as formatted extraction does, so that a prompt is seen
+    // before its answer is awaited. Once the input has ended or a read has
+    // failed, nothing more is read: a terminal answers end of file once for
+    // each Ctrl-D, and would go on giving what is typed after it.
+    struct Input {
+        std::streambuf& source;
+        std::ostream* tied;
+        std::streamsize ready = 0;
+        bool ended = false;
+        std::error_code failure{};
+    };
+
+    // The count of what has arrived is borrowed from the input for the
+    // entry and given back at its end, so that it can stay in a register
+    // while the characters are taken.
+    EntryScan(Input& from, std::span<char> text) noexcept : input{from}, ready{from.ready}, chars{text} {}
+    EntryScan(const EntryScan&) = delete;
+    EntryScan(EntryScan&&) = delete;
+    EntryScan& operator=(const EntryScan&) = delete;
+    EntryScan& operator=(EntryScan&&) = delete;
+    ~EntryScan()
     {
+        input.ready = ready;
     }
 
-    // The next character, not taken yet, after onWait when none has
-    // arrived: end of file when the input ends or onWait says stop.
+    // The next character, not taken yet; end of file once the input has
+    // ended or failed.
     int peek()
     {
-        return ready > 0 ? source.sgetc() : refill();
+        return ready > 0 ? input.source.sgetc() : refill();
     }
 
     // Passes over the next character, which peek has seen.
     void pass()
     {
-        source.sbumpc();
+        input.source.sbumpc();
         --ready;
     }
 
@@ -79,7 +98,7 @@ public:
         const std::size_t before = length;
         while (take(test)) {
         }
-        const std::span<const char> run = chars.subspan(before, length - before);
+        const std::span<const char> run = std::span{chars}.subspan(before, length - before);
         return {run.data(), run.size()};
     }
 
@@ -93,27 +112,34 @@ public:
     }
 
 private:
-    // Waits for more input when none has arrived, after onWait, and learns
-    // how much came. Once the input has ended, the entry ends there.
+    // Waits for more input, once what has arrived is taken. A failed read
+    // ends the input with its reason; a failed flush is the output's, and
+    // throws as the tied stream does.
     int refill()
     {
-        if (ended || (source.in_avail() <= 0 && !beforeWait())) {
-            ended = true;
+        if (input.ended) {
             return Traits::eof();
         }
-        const int c = source.sgetc();
-        ready = source.in_avail();
-        ended = c == Traits::eof();
-        return c;
+        if (input.source.in_avail() <= 0 && input.tied != nullptr) {
+            input.tied->flush();
+        }
+        try {
+            const int c = input.source.sgetc();
+            input.ended = c == Traits::eof();
+            ready = input.source.in_avail();
+            return c;
+        } catch (const std::system_error& failed) {
+            input.failure = failed.code();
+            input.ended = true;
+            return Traits::eof();
+        }
     }
 
-    std::streambuf& source;
-    const BeforeWait& beforeWait;
+    Input& input;
+    std::streamsize ready;  // characters that have arrived and are not taken yet
     std::span<char> chars;
-    std::streamsize ready = 0;  // characters that have arrived and are not taken yet
     std::size_t length = 0;
     bool overlong = false;
-    bool ended = false;
 };
 
 }  // namespace teller

@@ -9,11 +9,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <ios>
 #include <istream>
 #include <new>
 #include <optional>
 #include <ostream>
-#include <streambuf>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -31,64 +31,24 @@ constexpr std::string_view nameExpected = "a first and last name, each word at m
 constexpr std::string_view amountExpected = "an amount, such as 25.50 or -1";
 constexpr std::string_view holdableExpected = "an amount the balance can hold, such as 25.50 or -1";
 
-// Why the dialogue stopped before its end, if it did.
-enum class Stop { none, inputEnded, readFailed, writeFailed };
-
-// The dialogue's streams, what stopped it first, and whether output was
-// lost, which may come after the input stopped, in the summary.
+// The dialogue's reader and streams, and whether its input stopped before
+// the dialogue was complete.
 struct Console {
     EntryReader reader;
     std::ostream& out;
     std::ostream& err;
-    Stop stop = Stop::none;
-    std::optional<std::error_code> lostOutput;  // the first failed write's reason, empty if it gave none
+    bool cutShort = false;
 };
-
-void stopFor(Console& io, Stop why)
-{
-    if (io.stop == Stop::none) {
-        io.stop = why;
-    }
-}
-
-// The reader has no more input: it ended, or a read failed.
-void stopReading(Console& io)
-{
-    stopFor(io, io.reader.failure() ? Stop::readFailed : Stop::inputEnded);
-}
-
-// Puts a piece of output through the stream buffer; false when it fails.
-// After one write has failed the dialogue writes nothing more but its last
-// flush, which fails again.
-template <typename Put>
-bool output(Console& io, Put put)
-{
-    try {
-        if (put(*io.out.rdbuf())) {
-            return true;
-        }
-        io.lostOutput = std::error_code{};
-    } catch (const std::system_error& failure) {
-        io.lostOutput = failure.code();
-    }
-    stopFor(io, Stop::writeFailed);
-    return false;
-}
 
 // Writes text after what is already written. It is not sent on at once: it
 // goes out when the dialogue waits for input, so a prompt is still seen
 // before its answer is awaited.
-bool send(Console& io, std::string_view text)
+void send(std::ostream& out, std::string_view text)
 {
     const auto size = static_cast<std::streamsize>(text.size());
-    return output(io, [&](std::streambuf& buffer) { return buffer.sputn(text.data(), size) == size; });
-}
-
-// Sends on all that is written. The summary is written through the stream,
-// which notes a failure in its state.
-bool flush(Console& io)
-{
-    return output(io, [&io](std::streambuf& buffer) { return buffer.pubsync() == 0 && !io.out.fail(); });
+    if (out.rdbuf()->sputn(text.data(), size) != size) {
+        out.setstate(std::ios::badbit);
+    }
 }
 
 // The two words of a name make one answer: a word too long for a name
@@ -110,42 +70,38 @@ Entry readAnswer(EntryReader& reader, T& value)
 }
 
 // Says what was expected of a refused entry, after what is already written.
-bool complain(Console& io, std::string_view expected)
+void complain(Console& io, std::string_view expected)
 {
-    if (!flush(io)) {
-        return false;
-    }
+    io.out.flush();
     io.err << "teller: expected " << expected << '\n';
     io.err.flush();
-    return true;
 }
 
 constexpr auto anyValue = [](const auto& /*value*/) { return std::string_view{}; };
 
 // Asks until a valid answer is read that check has nothing against; false
-// when the input ends or fails, or the prompt cannot be written. A refused
-// entry costs the rest of its line, so every retry consumes input.
+// when the input stops first. A refused entry costs the rest of its line, so
+// every retry consumes input.
 template <typename T, typename Check = decltype(anyValue)>
 bool ask(Console& io, std::string_view prompt, std::string_view expected, T&& value, Check check = anyValue)
 {
     for (;;) {
-        if (!send(io, prompt)) {
-            return false;
-        }
+        send(io.out, prompt);
         const Entry entry = readAnswer(io.reader, value);
         if (entry == Entry::none) {
-            stopReading(io);
-            return false;
+            break;
         }
         const std::string_view refusal = entry == Entry::refused ? expected : check(value);
         if (refusal.empty()) {
             return true;
         }
-        if (!complain(io, refusal) || !io.reader.dropLine()) {
-            stopReading(io);
-            return false;
+        complain(io, refusal);
+        if (!io.reader.dropLine()) {
+            break;
         }
     }
+    io.cutShort = true;
+    return false;
 }
 
 // An amount that would take the balance beyond single precision is refused:
@@ -194,33 +150,17 @@ std::optional<float> withdrawalPhase(Console& io, Account& uAccount)
 
 std::optional<float> bothPhases(Console& io, Account& uAccount)
 {
-    if (!depositPhase(io, uAccount) || !send(io, "\n")) {
+    if (!depositPhase(io, uAccount)) {
         return std::nullopt;
     }
+    send(io.out, "\n");
     return withdrawalPhase(io, uAccount);
 }
 
-// Says why the dialogue stopped short, if it did. A run whose output or
-// diagnostics were lost must not look like a success to its caller.
-int finish(Console& io)
+// Asks every question and writes the summary of the account, if it was
+// opened, whether or not the input lasted to the end.
+void converse(Console& io)
 {
-    flush(io);
-    if (io.stop == Stop::inputEnded) {
-        io.err << "teller: input ended before the dialogue was complete\n";
-    } else if (io.stop == Stop::readFailed) {
-        io.err << "teller: read error: " << io.reader.failure().message() << '\n';
-    }
-    if (io.lostOutput) {
-        io.err << "teller: write error" << (*io.lostOutput ? ": " + io.lostOutput->message() : "") << '\n';
-    }
-    return io.stop == Stop::none && !io.lostOutput && !io.err.fail() ? EXIT_SUCCESS : EXIT_FAILURE;
-}
-
-int dialogue(std::istream& in, std::ostream& out, std::ostream& err)
-{
-    // The reader flushes the output before it waits, through the console it
-    // belongs to.
-    Console io{EntryReader{in, [&io] { return flush(io); }}, out, err, Stop::none, std::nullopt};
     std::int32_t uInt{};
     float uFloat = 0.0F;
     // Room for the longest name words now, so that nothing is allocated once
@@ -234,16 +174,48 @@ int dialogue(std::istream& in, std::ostream& out, std::ostream& err)
         && ask(io, "Please enter your first and last name: ", nameExpected, Name{uFName, uLName})) {
         Account uAccount{uInt, uFloat, std::move(uFName), std::move(uLName)};
         const std::optional<float> lastAmount = bothPhases(io, uAccount);
-        if (!io.lostOutput) {
-            uAccount.printSummary(out, lastAmount.value_or(endOfPhase));
-        }
+        uAccount.printSummary(io.out, lastAmount.value_or(endOfPhase));
     }
-    return finish(io);
+    io.out.flush();
+}
+
+// Says why the dialogue stopped short, if it did: its input stopped, or a
+// write failed, with the reason the stream gave, if any. A run whose output
+// or diagnostics were lost must not look like a success to its caller.
+int finish(Console& io, std::error_code lost)
+{
+    if (io.cutShort && io.reader.failure()) {
+        io.err << "teller: read error: " << io.reader.failure().message() << '\n';
+    } else if (io.cutShort) {
+        io.err << "teller: input ended before the dialogue was complete\n";
+    }
+    if (lost) {
+        io.err << "teller: write error" << (lost != std::io_errc::stream ? ": " + lost.message() : "") << '\n';
+    }
+    return !io.cutShort && !lost && !io.err.fail() ? EXIT_SUCCESS : EXIT_FAILURE;
+}
+
+// The input is tied to the output, as standard input is to standard output,
+// so the reader flushes it before it waits. A failed write throws, through
+// the output's exception mask, with the reason its stream buffer threw or
+// none, and ends the dialogue there.
+int dialogue(std::istream& in, std::ostream& out, std::ostream& err)
+{
+    in.tie(&out);
+    Console io{EntryReader{in}, out, err};
+    std::error_code lost;
+    try {
+        out.exceptions(std::ios::badbit);
+        converse(io);
+    } catch (const std::system_error& failure) {
+        lost = failure.code();
+    }
+    return finish(io, lost);
 }
 
 // Ends a dialogue that cannot go on with one line that says why. What was
-// written before is out already: only reading throws, and the dialogue
-// flushes before it reads.
+// written before is out already: the dialogue flushes before it reads, where
+// anything but a failed write is thrown from.
 int stopShort(std::ostream& err, std::string_view reason)
 {
     err << "teller: " << reason << '\n';

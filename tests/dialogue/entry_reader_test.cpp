@@ -20,9 +20,6 @@ using teller::Entry;
 using teller::EntryReader;
 using teller::testing::caseName;
 
-// A string stream never waits; nothing need be done before it would.
-const teller::BeforeWait goOn = [] { return true; };
-
 std::string rest(std::istringstream& in)
 {
     in.clear();
@@ -45,7 +42,7 @@ TEST_P(EntryReaderAmounts, ReadsOneGrammarWhateverTheLibrary)
     const AmountCase& c = GetParam();
     std::istringstream in{c.input};
     float value = 12345.0F;
-    EXPECT_EQ((EntryReader{in, goOn}.read(value)), c.entry);
+    EXPECT_EQ((EntryReader{in}.read(value)), c.entry);
     EXPECT_EQ(std::bit_cast<std::uint32_t>(value), std::bit_cast<std::uint32_t>(c.value)) << value;
     EXPECT_EQ(rest(in), c.left);
 }
@@ -124,7 +121,7 @@ template <typename T>
 void expectSameAsExtraction(const std::string& input)
 {
     const auto byExtraction = [](std::istream& in, T& value) { return !(in >> value).fail(); };
-    const auto byReader = [](std::istream& in, T& value) { return EntryReader{in, goOn}.read(value) == Entry::read; };
+    const auto byReader = [](std::istream& in, T& value) { return EntryReader{in}.read(value) == Entry::read; };
     ASSERT_EQ(outcome<T>(input, byReader), outcome<T>(input, byExtraction)) << '"' << input << '"';
 }
 
