@@ -13,10 +13,14 @@ FileInput::FileInput(int descriptor, std::span<char> room) noexcept : source{des
 
 FileInput::int_type FileInput::underflow()
 {
+    if (ended) {
+        return traits_type::eof();
+    }
     const ReadResult got = readSome(source, buffer);
     if (got.failure) {
         throw std::system_error{got.failure};
     }
+    ended = got.count == 0 || got.last;
     if (got.count == 0) {
         return traits_type::eof();
     }

@@ -7,9 +7,10 @@ namespace teller {
 
 // Reads a descriptor for the dialogue. Each refill is one read that hands on
 // whatever has arrived, so an answer is taken as soon as its blank has been
-// typed, line or no line. A read that fails throws std::system_error with the
-// system's reason, so that it is not taken for the end of the input; nothing
-// else is thrown from here.
+// typed, line or no line. Once the system has said the input ended, it asks
+// no more: a terminal says so once for each Ctrl-D. A read that fails throws
+// std::system_error with the system's reason, so that it is not taken for
+// the end of the input; nothing else is thrown from here.
 class FileInput : public std::streambuf {
 public:
     // The buffer is the caller's, so that it need not be on the stack.
@@ -26,6 +27,7 @@ protected:
 private:
     int source;
     std::span<char> buffer;
+    bool ended = false;
 };
 
 }  // namespace teller

@@ -62,15 +62,18 @@ std::span<const char> FileOutput::held() const noexcept
     return buffer.first(static_cast<std::size_t>(pptr() - pbase()));
 }
 
+// After a failure the buffer has no room left, so every later write comes
+// here and throws again.
 void FileOutput::drain()
 {
     if (!failure) {
         failure = writeAll(sink, held());
     }
-    setp(buffer.data(), std::to_address(buffer.end()));
     if (failure) {
+        setp(nullptr, nullptr);
         throw std::system_error{failure};
     }
+    setp(buffer.data(), std::to_address(buffer.end()));
 }
 
 }  // namespace teller

@@ -12,10 +12,12 @@ constexpr int standardOutput = 1;
 constexpr int standardError = 2;
 
 // What one read from the system came to: the bytes it took, none at the end
-// of the input, or the system's reason when it failed.
+// of the input, or the system's reason when it failed. The input may also
+// end after the bytes it took, as at a Ctrl-Z on Windows.
 struct ReadResult {
     std::size_t count{};
     std::error_code failure;
+    bool last = false;
 };
 
 // Reads what is available, at least one byte unless the input has ended,

@@ -10,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <istream>
 #include <ostream>
 #include <span>
@@ -137,35 +138,46 @@ TEST(FileOutput, SendsPiecesLargerThanItsBuffer)
     EXPECT_EQ(pipe.arrived(), "efghijklmn42");
 }
 
-// The first failed write throws its reason, and so does every later flush.
+// The first failed write throws its reason, and so does every later write,
+// however small, and flush.
 TEST(FileOutput, KeepsFailingAfterAFailedWrite)
 {
     Pipe pipe;
     std::array<char, 4> room{};
     teller::FileOutput output{pipe.reader(), room};
     output.sputn("ab", 2);
-    for (int flush = 0; flush < 2; ++flush) {
+    for (const bool write : {false, true, false}) {
         try {
-            output.pubsync();
-            ADD_FAILURE() << "flush " << flush << " did not throw";
+            write ? static_cast<void>(output.sputn("c", 1)) : static_cast<void>(output.pubsync());
+            ADD_FAILURE() << (write ? "a write" : "a flush") << " after the failure did not throw";
         } catch (const std::system_error& failure) {
             EXPECT_EQ(failure.code(), std::errc::bad_file_descriptor);
         }
     }
 }
 
-TEST(FileInput, HandsOnWhatArrivedAndThrowsWhenTheReadFails)
+// A terminal says the input has ended once for each Ctrl-D, and gives what
+// is typed after it: once told, FileInput asks no more.
+TEST(FileInput, HandsOnWhatArrivedUntilTheInputEnds)
 {
-    Pipe pipe;
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal), 0);
+    ASSERT_EQ(::unlockpt(terminal), 0);
+    std::array<char, 64> name{};
+    ASSERT_EQ(::ptsname_r(terminal, name.data(), name.size()), 0);
+    const int keyboard = ::open(name.data(), O_RDONLY | O_NOCTTY);  // NOLINT(cppcoreguidelines-pro-type-vararg)
+    writeAll(terminal, std::string_view{"12 ab\x04\x04"
+                                        "cd\n"});
     std::array<char, 8> room{};
-    teller::FileInput input{pipe.reader(), room};
-    writeAll(pipe.writer(), std::string_view{"12 ab"});
-    pipe.closeWriter();
+    teller::FileInput input{keyboard, room};
     std::istream in{&input};
     std::string word;
     in >> word >> word;
     EXPECT_EQ(word, "ab");
-    EXPECT_TRUE(in.eof());
+    EXPECT_EQ(input.sgetc(), std::istream::traits_type::eof());
+    ::close(keyboard);
+    ::close(terminal);
     teller::FileInput closed{-1, room};
     EXPECT_THROW(closed.sgetc(), std::system_error);
 }
