@@ -98,8 +98,7 @@ public:
         const std::size_t before = length;
         while (take(test)) {
         }
-        const std::span<const char> run = std::span{chars}.subspan(before, length - before);
-        return {run.data(), run.size()};
+        return taken().substr(before);
     }
 
     [[nodiscard]] std::string_view taken() const noexcept
@@ -112,15 +111,15 @@ public:
     }
 
 private:
-    // Waits for more input, once what has arrived is taken. A failed read
-    // ends the input with its reason; a failed flush is the output's, and
-    // throws as the tied stream does.
+    // Waits for more input once what has arrived is taken, which is when the
+    // tied stream is flushed. A failed read ends the input with its reason;
+    // a failed flush is the output's, and throws as the tied stream does.
     int refill()
     {
         if (input.ended) {
             return Traits::eof();
         }
-        if (input.source.in_avail() <= 0 && input.tied != nullptr) {
+        if (input.tied != nullptr) {
             input.tied->flush();
         }
         try {

@@ -42,7 +42,8 @@ struct Console {
 
 // Writes text after what is already written. It is not sent on at once: it
 // goes out when the dialogue waits for input, so a prompt is still seen
-// before its answer is awaited.
+// before its answer is awaited. A piece the stream buffer takes only in part
+// fails the stream, which throws.
 void send(std::ostream& out, std::string_view text)
 {
     const auto size = static_cast<std::streamsize>(text.size());
