@@ -20,7 +20,7 @@ FileInput::int_type FileInput::underflow()
     if (got.failure) {
         throw std::system_error{got.failure};
     }
-    ended = got.count == 0 || got.last;
+    ended = got.last;
     if (got.count == 0) {
         return traits_type::eof();
     }

@@ -7,8 +7,10 @@ namespace teller {
 
 // Reads a descriptor for the dialogue. Each refill is one read that hands on
 // whatever has arrived, so an answer is taken as soon as its blank has been
-// typed, line or no line. Once the system has said the input ended, it asks
-// no more: a terminal says so once for each Ctrl-D. A read that fails throws
+// typed, line or no line. Like the standard library's file buffer it asks
+// the system again after an end of file, which a terminal gives once for each
+// Ctrl-D; its reader keeps the end. Only an end that the system would not
+// tell again, a Ctrl-Z on Windows, is kept here. A read that fails throws
 // std::system_error with the system's reason, so that it is not taken for
 // the end of the input; nothing else is thrown from here.
 class FileInput : public std::streambuf {
