@@ -43,18 +43,20 @@ std::size_t failurePoint(std::span<const std::uint8_t> bytes, std::size_t at)
 
 }  // namespace
 
-// Any bytes at all as the user's answers, with a read and a write failing at
-// points of the fuzzer's choosing, the write also in the flush before a wait:
-// the dialogue must end with status 0 or 1, say why it failed, complain only
-// in its own lines, never prompt without consuming input, read nothing once a
-// write has failed, tell a failed write from a failed read, and prompt no
-// more once a read has failed.
+// Any bytes at all as the user's answers, typed in pieces, each Ctrl-D an end
+// of file answered once, with a read and a write failing at points of the
+// fuzzer's choosing, the write also in the flush before a wait: the dialogue
+// must end with status 0 or 1, say why it failed, complain only in its own
+// lines, never prompt without consuming input, never wait with a prompt held
+// back, read nothing once a write has failed, tell a failed write from a
+// failed read, and prompt no more once a read has failed.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::span<const std::uint8_t> bytes{data, size};
     const std::size_t header = bytes.size() < 4 ? bytes.size() : 4;
     const auto answers = bytes.subspan(header);
-    Terminal terminal{std::string{answers.begin(), answers.end()}, failurePoint(bytes, 0), failurePoint(bytes, 2)};
+    Terminal terminal{std::string{answers.begin(), answers.end()}, failurePoint(bytes, 0), failurePoint(bytes, 2),
+                      teller::testing::Typing::pieces};
     std::istream in{&terminal};
     std::ostream out{&terminal};
     std::ostringstream err;
@@ -62,17 +64,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     require(status == 0 || status == 1);
     require(countPrompts(terminal.shown()) <= answers.size() + 1);
+    require(!terminal.notes().readWithOutputHeld);
     require(status == 0 || !err.str().empty());
     require(eachLineComesFromTeller(err.str()));
-    if (terminal.shownAtReadFailure() != never) {
+    if (terminal.notes().shownAtReadFailure != never) {
         require(status == 1 && countOf(err.str(), "teller: read error: ") == 1);
-        require(countPrompts(std::string_view{terminal.shown()}.substr(terminal.shownAtReadFailure())) == 0);
+        require(countPrompts(std::string_view{terminal.shown()}.substr(terminal.notes().shownAtReadFailure)) == 0);
     }
-    if (terminal.takenAtWriteFailure() != never) {
+    if (terminal.notes().takenAtWriteFailure != never) {
         require(status == 1 && countOf(err.str(), "teller: write error: ") == 1);
-        require(terminal.taken() == terminal.takenAtWriteFailure());
+        require(terminal.taken() == terminal.notes().takenAtWriteFailure);
         // A write that fails in the flush before a read is no read error.
-        require(terminal.shownAtReadFailure() != never || countOf(err.str(), "teller: read error: ") == 0);
+        require(terminal.notes().shownAtReadFailure != never || countOf(err.str(), "teller: read error: ") == 0);
     }
     return 0;
 }

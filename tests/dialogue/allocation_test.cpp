@@ -40,7 +40,7 @@ namespace {
 
 std::size_t allocationsFor(const std::string& input)
 {
-    teller::testing::Terminal terminal{input, teller::testing::never, teller::testing::never};
+    teller::testing::Terminal terminal{input};
     const std::size_t before = allocations;
     teller::testing::runAt(terminal);
     return allocations - before;

@@ -16,22 +16,7 @@
 namespace {
 
 using teller::runDialogue;
-using teller::testing::badAmount;
-using teller::testing::badBalance;
-using teller::testing::caseName;
-using teller::testing::countPrompts;
-using teller::testing::endsWith;
-using teller::testing::never;
-using teller::testing::Outcome;
-using teller::testing::runAt;
-using teller::testing::runWith;
-using teller::testing::summary;
-using teller::testing::Terminal;
-
-std::string reason(int code)
-{
-    return std::generic_category().message(code) + "\n";
-}
+using namespace teller::testing;
 
 // A dialogue cut short where its input stops: the input ends, read from a
 // string, or the read there fails, at a terminal.
@@ -49,9 +34,9 @@ class DialogueCutShort : public testing::TestWithParam<ShortRun> {};
 Outcome runToTheStop(const ShortRun& c)
 {
     if (!c.failure) {
-        return runWith(c.input);
+        return runAsTyped(c.input);
     }
-    Terminal terminal{c.input, c.input.size(), never, c.failure};
+    Terminal terminal{c.input, c.input.size(), never, Typing::lines, c.failure};
     return runAt(terminal);
 }
 
@@ -59,7 +44,7 @@ TEST_P(DialogueCutShort, StopsPromptingAndFails)
 {
     const ShortRun& c = GetParam();
     const Outcome run = runToTheStop(c);
-    EXPECT_TRUE(endsWith(run.out, c.tail)) << run.out;
+    EXPECT_TRUE(std::string_view{run.out}.ends_with(c.tail)) << run.out;
     EXPECT_EQ(countPrompts(run.out), c.prompts) << run.out;
     EXPECT_EQ(run.err, c.err);
     EXPECT_EQ(run.status, 1);
@@ -84,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
     caseName<ShortRun>);
 
 const std::exception_ptr ioError = std::make_exception_ptr(std::system_error{EIO, std::generic_category()});
-const std::string readError = "teller: read error: " + reason(EIO);
+const std::string readError = "teller: read error: " + std::generic_category().message(EIO) + "\n";
 
 // A read that fails inside an entry leaves it neither taken nor refused.
 INSTANTIATE_TEST_SUITE_P(ReadFails, DialogueCutShort,
@@ -108,18 +93,6 @@ INSTANTIATE_TEST_SUITE_P(CatchAll, DialogueCutShort,
                                                   "teller: broken\n"}),
                          caseName<ShortRun>);
 
-// Runs input at a terminal whose screen fails after room bytes of the full
-// output.
-void expectWriteFailureAt(const std::string& input, const std::string& full, std::size_t room, const std::string& err)
-{
-    Terminal terminal{input, never, room};
-    const Outcome run = runAt(terminal);
-    EXPECT_EQ(run.status, 1) << room;
-    EXPECT_EQ(run.err, err + "teller: write error: " + reason(ENOSPC)) << room;
-    EXPECT_EQ(run.out, full.substr(0, room));
-    EXPECT_EQ(terminal.taken(), terminal.takenAtWriteFailure()) << "read on after the write failed, room " << room;
-}
-
 // A run, and the complaint it makes, if any, once what comes before it is
 // shown.
 struct WriteFailureCase {
@@ -140,7 +113,15 @@ TEST_P(DialogueWriteFailure, StopsTheDialogueAtOnce)
     const WriteFailureCase& c = GetParam();
     const std::string full = runWith(c.input).out;
     for (std::size_t room = 0; room < full.size(); ++room) {
-        expectWriteFailureAt(c.input, full, room, room >= c.shownBeforeComplaint.size() ? c.complaint : "");
+        Terminal terminal{c.input, never, room};
+        const Outcome run = runAt(terminal);
+        const std::string complaint = room >= c.shownBeforeComplaint.size() ? c.complaint : "";
+        EXPECT_EQ(run.status, 1) << room;
+        EXPECT_EQ(run.err, complaint + "teller: write error: " + std::generic_category().message(ENOSPC) + "\n")
+            << room;
+        EXPECT_EQ(run.out, full.substr(0, room));
+        EXPECT_EQ(terminal.taken(), terminal.notes().takenAtWriteFailure)
+            << "read on after the write failed, room " << room;
     }
 }
 
@@ -152,28 +133,19 @@ INSTANTIATE_TEST_SUITE_P(
     caseName<WriteFailureCase>);
 
 // Takes the first `room` characters, then nothing, like a full disk, and
-// says so only by its return values.
+// says so only by its return values, as a stream buffer does by default.
 class FullOutput : public std::streambuf {
 public:
-    explicit FullOutput(std::size_t space) : room{space} {}
-
-    [[nodiscard]] const std::string& taken() const
+    explicit FullOutput(std::size_t room) : kept(room, ' ')
     {
-        return kept;
+        setp(kept.data(), std::to_address(kept.end()));
     }
-
-protected:
-    int_type overflow(int_type c) override
+    [[nodiscard]] std::string taken() const
     {
-        if (kept.size() == room) {
-            return traits_type::eof();
-        }
-        kept += traits_type::to_char_type(c);
-        return traits_type::not_eof(c);
+        return {pbase(), pptr()};
     }
 
 private:
-    std::size_t room;
     std::string kept;
 };
 
@@ -203,6 +175,7 @@ TEST_P(DialogueLostWriting, FailsTheRun)
 }
 
 constexpr const char* complete = "7 5 Alex Sample -1 -1\n";
+constexpr std::size_t plenty = 4096;
 const std::string lostOutput = "teller: write error\n";
 // Room that ends in the summary, whose loss only the stream notes.
 const std::size_t intoTheSummary = runWith(complete).out.size() - 10;
@@ -211,11 +184,11 @@ constexpr std::string_view complaintStart = "teller: expected";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DialogueLostWriting,
-    testing::Values(LostWritingCase{"LostPrompt", complete, 0, never, 1, lostOutput},
-                    LostWritingCase{"LostSummaryLine", complete, intoTheSummary, never, 1, lostOutput},
-                    LostWritingCase{"LostComplaint", "x\n7 5 Alex Sample -1 -1\n", never, complaintStart.size(), 1,
+    testing::Values(LostWritingCase{"LostPrompt", complete, 0, plenty, 1, lostOutput},
+                    LostWritingCase{"LostSummaryLine", complete, intoTheSummary, plenty, 1, lostOutput},
+                    LostWritingCase{"LostComplaint", "x\n7 5 Alex Sample -1 -1\n", plenty, complaintStart.size(), 1,
                                     std::string{complaintStart}},
-                    LostWritingCase{"NoComplaintToLose", complete, never, complaintStart.size(), 0, ""}),
+                    LostWritingCase{"NoComplaintToLose", complete, plenty, complaintStart.size(), 0, ""}),
     caseName<LostWritingCase>);
 
 }  // namespace

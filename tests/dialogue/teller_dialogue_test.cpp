@@ -4,21 +4,11 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace {
 
-using teller::testing::badAmount;
-using teller::testing::badBalance;
-using teller::testing::badHoldable;
-using teller::testing::badName;
-using teller::testing::badNumber;
-using teller::testing::caseName;
-using teller::testing::countOf;
-using teller::testing::countPrompts;
-using teller::testing::endsWith;
-using teller::testing::Outcome;
-using teller::testing::runWith;
-using teller::testing::summary;
+using namespace teller::testing;
 
 struct PhaseCase {
     const char* name;
@@ -35,8 +25,8 @@ class DialoguePhases : public testing::TestWithParam<PhaseCase> {};
 TEST_P(DialoguePhases, EndsWithTheExpectedSummary)
 {
     const PhaseCase& c = GetParam();
-    const Outcome run = runWith(c.input);
-    EXPECT_TRUE(endsWith(run.out, summary(c.number, c.balance, c.warns))) << run.out;
+    const Outcome run = runAsTyped(c.input);
+    EXPECT_TRUE(std::string_view{run.out}.ends_with(summary(c.number, c.balance, c.warns))) << run.out;
     // Every opening prompt is written, even where the answers come on one line.
     EXPECT_EQ(countPrompts(run.out), 3 + c.depositPrompts + c.withdrawalPrompts);
     EXPECT_EQ(countOf(run.out, "for deposit "), c.depositPrompts);
@@ -78,11 +68,9 @@ INSTANTIATE_TEST_SUITE_P(
 // wait that finds the end of the input, and one at the end.
 TEST(Dialogue, ScriptArrivingWholeIsWrittenInOneGo)
 {
-    teller::testing::Terminal terminal{"315 100 Alex Sample 1 2 3 -1 4 5 6 -1", teller::testing::never,
-                                       teller::testing::never};
-    const Outcome run = teller::testing::runAt(terminal);
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(terminal.flushes(), 3U);
+    Terminal terminal{"315 100 Alex Sample 1 2 3 -1 4 5 6 -1"};
+    EXPECT_EQ(runAt(terminal).status, 0);
+    EXPECT_EQ(terminal.notes().flushes, 3U);
 }
 
 struct BadEntryCase {
@@ -98,10 +86,10 @@ class DialogueBadEntries : public testing::TestWithParam<BadEntryCase> {};
 TEST_P(DialogueBadEntries, AreRefusedAndAskedAgain)
 {
     const BadEntryCase& c = GetParam();
-    const Outcome run = runWith(c.input);
+    const Outcome run = runAsTyped(c.input);
     EXPECT_EQ(run.err, c.refusal);
     EXPECT_EQ(countOf(run.out, c.repeatedPrompt), 2U) << run.out;
-    EXPECT_TRUE(endsWith(run.out, summary("7", c.balance, false))) << run.out;
+    EXPECT_TRUE(std::string_view{run.out}.ends_with(summary("7", c.balance, false))) << run.out;
     EXPECT_EQ(run.status, 0);
 }
 

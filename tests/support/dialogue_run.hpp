@@ -39,15 +39,31 @@ inline Outcome runWith(const std::string& input)
     return {out.str(), err.str(), status};
 }
 
-// A run at a terminal that serves its input a line at a time and shows what
-// is flushed to it.
+// A run at a terminal, which shows what is flushed to it. Whatever the
+// dialogue has written must be out before each read that may wait.
 inline Outcome runAt(Terminal& terminal)
 {
     std::istream in{&terminal};
     std::ostream out{&terminal};
     std::ostringstream err;
     const int status = runDialogue(in, out, err);
+    EXPECT_FALSE(terminal.notes().readWithOutputHeld) << "a prompt was held back while its answer was awaited";
     return {terminal.shown(), err.str(), status};
+}
+
+// A run of input from a string, which must go the same, byte for byte, when
+// the input is typed at a terminal in pieces of one to three bytes, each line
+// ending a piece, after which the terminal answers end of file once and would
+// go on: once its input has ended, the dialogue reads no more.
+inline Outcome runAsTyped(const std::string& input)
+{
+    const Outcome run = runWith(input);
+    Terminal terminal{input + Terminal::ctrlD + "1 2 Alex Sample 3 -1 -1\n", never, never, Typing::pieces};
+    const Outcome typed = runAt(terminal);
+    EXPECT_EQ(typed.out, run.out);
+    EXPECT_EQ(typed.err, run.err);
+    EXPECT_EQ(typed.status, run.status);
+    return run;
 }
 
 // The summary of the account of Alex Sample, the holder in every test.
@@ -56,11 +72,6 @@ inline std::string summary(std::string_view number, std::string_view balance, bo
     std::string text{"\nBank Account Holder: Alex Sample\nBank Account Number: "};
     text.append(number).append("\nBank Account Balance: $").append(balance).append("\n");
     return warns ? text.append(holdWarning) : text;
-}
-
-inline bool endsWith(std::string_view text, std::string_view tail)
-{
-    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
 // Names each case of a table after its own name field.

@@ -17,23 +17,40 @@ namespace teller::testing {
 
 constexpr std::size_t never = std::string::npos;
 
+enum class Typing { lines, pieces };
+
 // The user's side of the dialogue, as one stream buffer for its input and its
-// output: it types the given answers a line at a time, and its keyboard and
-// screen fail where a test says, a read with the given exception (EIO unless
-// told otherwise) once readFailsAt characters are taken, and every write
-// after the first `room` characters with ENOSPC. Like teller's own buffers,
-// it shows what was written only when it is flushed or its small buffer is
-// full. It notes what each side had done when the other failed, and counts
-// the flushes it was asked for.
+// output. It types the given answers a line at a time, or in pieces of one to
+// three bytes, and at each Ctrl-D in them answers end of file once and goes
+// on after it, as a terminal does. Its keyboard and screen fail where a test
+// says, a read with the given exception (EIO unless told otherwise) once
+// readFailsAt characters are taken, and every write after the first `room`
+// characters with ENOSPC. Like teller's own buffers, it shows what was
+// written only when it is flushed or its small buffer is full, and it notes
+// a read made while written output was still held back.
 class Terminal : public std::streambuf {
 public:
+    static constexpr char ctrlD = '\x04';
+
+    // What each side had done when the other failed, whether a read was made
+    // with output held back, and the flushes the terminal was asked for.
+    struct Notes {
+        std::size_t shownAtReadFailure = never;
+        std::size_t takenAtWriteFailure = never;
+        bool readWithOutputHeld = false;
+        std::size_t flushes = 0;
+    };
+
     // The failure is kept to be thrown when the read fails.
     // NOLINTBEGIN(bugprone-throw-keyword-missing)
-    Terminal(std::string answers, std::size_t failReadAt, std::size_t screenRoom,
-             std::exception_ptr failure = std::make_exception_ptr(std::system_error{EIO, std::generic_category()}))
+    explicit Terminal(std::string answers, std::size_t failReadAt = never, std::size_t screenRoom = never,
+                      Typing typing = Typing::lines,
+                      std::exception_ptr failure = std::make_exception_ptr(std::system_error{EIO,
+                                                                                             std::generic_category()}))
         : typed{std::move(answers)}, readFailsAt{failReadAt}, room{screenRoom}, readFailure{std::move(failure)}
     // NOLINTEND(bugprone-throw-keyword-missing)
     {
+        pieces = typing == Typing::pieces;
         setg(typed.data(), typed.data(), typed.data());
         setp(pending.data(), std::to_address(pending.end()));
         // Room for what most runs show, so that the screen seldom allocates
@@ -49,35 +66,35 @@ public:
     {
         return screen;
     }
-    [[nodiscard]] std::size_t shownAtReadFailure() const
+    [[nodiscard]] const Notes& notes() const
     {
-        return screenAtReadFailure;
-    }
-    [[nodiscard]] std::size_t takenAtWriteFailure() const
-    {
-        return takenAtFailure;
-    }
-    [[nodiscard]] std::size_t flushes() const
-    {
-        return flushed;
+        return noted;
     }
 
 protected:
     int_type underflow() override
     {
+        noted.readWithOutputHeld = noted.readWithOutputHeld || pptr() != pbase();
         const std::size_t at = taken();
-        const std::size_t newline = typed.find('\n', at);
-        const std::size_t end = std::min(newline == std::string::npos ? typed.size() : newline + 1, readFailsAt);
-        if (at >= end) {
-            if (readFailsAt > typed.size()) {
-                return traits_type::eof();
-            }
-            screenAtReadFailure = screen.size();
+        const std::size_t available = std::min(typed.size(), readFailsAt);
+        if (at == available && readFailsAt > typed.size()) {
+            return traits_type::eof();
+        }
+        if (at == available) {
+            noted.shownAtReadFailure = screen.size();
             std::rethrow_exception(readFailure);
         }
-        const std::span<char> line = std::span{typed}.subspan(at, end - at);
-        setg(typed.data(), line.data(), std::to_address(line.end()));
-        return traits_type::to_int_type(line.front());
+        if (typed[at] == ctrlD) {
+            const std::span<char> after = std::span{typed}.subspan(at + 1, 0);
+            setg(typed.data(), after.data(), after.data());
+            return traits_type::eof();
+        }
+        const std::size_t stop = std::min(typed.find_first_of("\n\x04", at), available);
+        const std::size_t lineEnd = stop < available && typed[stop] == '\n' ? stop + 1 : stop;
+        const std::size_t end = pieces ? std::min(lineEnd, at + 1 + reads++ % 3) : lineEnd;
+        const std::span<char> read = std::span{typed}.subspan(at, end - at);
+        setg(typed.data(), read.data(), std::to_address(read.end()));
+        return traits_type::to_int_type(read.front());
     }
 
     int_type overflow(int_type c) override
@@ -92,7 +109,7 @@ protected:
 
     int sync() override
     {
-        ++flushed;
+        ++noted.flushes;
         show();
         return 0;
     }
@@ -102,11 +119,11 @@ private:
     {
         const std::string_view written{pbase(), static_cast<std::size_t>(pptr() - pbase())};
         setp(pending.data(), std::to_address(pending.end()));
-        if (takenAtFailure == never && screen.size() + written.size() > room) {
-            takenAtFailure = taken();
+        if (noted.takenAtWriteFailure == never && screen.size() + written.size() > room) {
+            noted.takenAtWriteFailure = taken();
             screen.append(written.substr(0, room - screen.size()));
         }
-        if (takenAtFailure != never) {
+        if (noted.takenAtWriteFailure != never) {
             throw std::system_error{ENOSPC, std::generic_category()};
         }
         screen.append(written);
@@ -117,14 +134,14 @@ private:
     static constexpr std::size_t screenSize = 65536;
 
     std::string typed;
+    bool pieces = false;
+    std::size_t reads = 0;
     std::size_t readFailsAt;
     std::size_t room;
     std::exception_ptr readFailure;
     std::array<char, bufferSize> pending{};
     std::string screen;
-    std::size_t screenAtReadFailure = never;
-    std::size_t takenAtFailure = never;
-    std::size_t flushed = 0;
+    Notes noted;
 };
 
 // How often part stands in text, without overlaps.
