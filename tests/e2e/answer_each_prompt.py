@@ -2,21 +2,28 @@
 answer is written only after its prompt has arrived. If a prompt stayed in
 teller's buffer this would wait, so every wait has a deadline.
 
-usage: answer_each_prompt.py newline|blank|nonblocking RUNS [EMULATOR...] TELLER
-The session is the recorded typical one in the folder RUNS. Each answer is
-sent followed by a newline, or by a blank and no newline. "nonblocking"
-answers through a pipe that another program has left non-blocking, then
-writes a long session into a non-blocking pipe that is read only after a
-pause: teller must wait for its input and its reader, and wait asleep, not
-trying again and again; only POSIX systems have either.
+usage: answer_each_prompt.py MODE RUNS [EMULATOR...] TELLER
+The session is the recorded typical one in the folder RUNS. MODE newline,
+blank or return sends each answer followed by a newline, a blank or a lone
+CR. "nonblocking" answers through a pipe that another program has left
+non-blocking, then writes a long session into a non-blocking pipe that is
+read only after a pause: teller must wait for its input and its reader, and
+wait asleep, not trying again and again; only POSIX systems have either.
+"terminal" types at a pseudo-terminal, as a person would, and ends the input
+with Ctrl-D twice in a name, a deposit and a withdrawal: teller must finish
+at once, as on a file that ends there; only POSIX systems have one. "long"
+gives a file of more than the 64 KiB teller reads at once, with a number
+across that boundary.
 TELLER_CRLF=1 in the environment expects the CR LF line ends of a Windows
 build."""
 
+import contextlib
 import os
 import queue
 import re
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 from pathlib import Path
@@ -69,11 +76,11 @@ def read_until(received, text, seconds=DEADLINE_SECONDS):
         sys.exit(f"expected {expected!r} within {seconds}s, got {got!r}")
 
 
-def answer_each_prompt(command, session, ending, stdin=subprocess.PIPE, pause=0.05):
+def answer_each_prompt(command, session, ending, pipe=None, pause=0.05):
     exchanges, summary = session
-    teller = subprocess.Popen(command, stdin=stdin, stdout=subprocess.PIPE)
+    teller = subprocess.Popen(command, stdin=pipe[0] if pipe else subprocess.PIPE, stdout=subprocess.PIPE)
     output = reader(teller.stdout)
-    answers = teller.stdin or os.fdopen(stdin.writer, "wb")
+    answers = os.fdopen(pipe[1], "wb") if pipe else teller.stdin
     for number, (prompt, answer) in enumerate(exchanges):
         read_until(output, prompt, START_SECONDS if number == 0 else DEADLINE_SECONDS)
         # A pause, so that teller finds nothing to read first.
@@ -93,16 +100,12 @@ def finish(teller, output, expected):
         sys.exit(f"exit status {status}, expected 0")
 
 
-class NonBlockingPipe:
-    """A pipe whose given end is non-blocking, as a program that shares it
-    may leave it; the other end stays blocking."""
-
-    def __init__(self, nonblocking_end):
-        self.reader, self.writer = os.pipe()
-        os.set_blocking(self.reader if nonblocking_end == "reader" else self.writer, False)
-
-    def fileno(self):
-        return self.reader
+def nonblocking_pipe(end):
+    """A pipe whose given end, 0 the reader or 1 the writer, is non-blocking,
+    as a program that shares it may leave it; the other end stays blocking."""
+    ends = os.pipe()
+    os.set_blocking(ends[end], False)
+    return ends
 
 
 def children_processor_seconds():
@@ -114,41 +117,89 @@ def children_processor_seconds():
     return usage.ru_utime + usage.ru_stime
 
 
-def deposits_session(session, deposits):
+def deposits_session(session, deposits, amount="0"):
     """A session of many zero deposits, as input and the whole output it brings."""
     exchanges, _ = session
-    answers = "315 100 Alex Sample\n" + "0\n" * deposits + "-1\n-1\n"
+    answers = "315 100 Alex Sample\n" + f"{amount}\n" * deposits + "-1\n-1\n"
     prompts = [prompt for prompt, _ in exchanges[:3]]
     prompts += [exchanges[3][0].replace(" 1 ", f" {n} ") for n in range(1, deposits + 2)] + [exchanges[5][0]]
     summary = "\nBank Account Holder: Alex Sample\nBank Account Number: 315\nBank Account Balance: $100.00\n"
     return answers.encode(), ("".join(prompts) + summary).encode().replace(b"\n", NEWLINE)
 
 
+def at_a_terminal(command, session):
+    import pty  # only POSIX systems have these
+    import termios
+
+    typed = "".join(f"{answer}\n" for _, answer in session[0])
+    for cut in ("Alex", "\n50", "\n30"):
+        answers = typed[: typed.index(cut) + len(cut)].encode()
+        leader, follower = pty.openpty()
+        settings = termios.tcgetattr(follower)
+        settings[1] &= ~termios.ONLCR  # teller's bytes as it writes them,
+        settings[3] &= ~termios.ECHO  # without the answers
+        termios.tcsetattr(follower, termios.TCSANOW, settings)
+        teller = subprocess.Popen(command, stdin=follower, stdout=follower, stderr=subprocess.PIPE)
+        os.close(follower)
+        os.write(leader, answers + b"\x04\x04")
+        # Raises TimeoutExpired, which fails the run, while teller still waits.
+        err = teller.communicate(timeout=START_SECONDS)[1]
+        from_file = subprocess.run(command, input=answers, capture_output=True, check=False)
+        if (shown(leader), err, teller.returncode) != (from_file.stdout, from_file.stderr, from_file.returncode):
+            sys.exit(f"after {answers!r} and Ctrl-D twice, teller did not end as on a file that ends there")
+
+
+def shown(leader):
+    """All the terminal shows; Linux reports the end of it as EIO."""
+    chunks = []
+    with contextlib.suppress(OSError):
+        while chunk := os.read(leader, 4096):
+            chunks.append(chunk)
+    os.close(leader)
+    return b"".join(chunks)
+
+
+def long_input(command, session):
+    answers, expected = deposits_session(session, 7000, "0" * 9)
+    if answers[65535:65537] != b"00":
+        sys.exit("no number crosses the end of teller's 64 KiB input buffer")
+    with tempfile.TemporaryFile() as file:
+        file.write(answers)
+        file.seek(0)
+        teller = subprocess.Popen(command, stdin=file, stdout=subprocess.PIPE)
+        finish(teller, teller.stdout.read(), expected)
+
+
 def main():
     mode, runs, command = sys.argv[1], sys.argv[2], sys.argv[3:]
     session = recorded_session(runs)
-    if mode != "nonblocking":
-        answer_each_prompt(command, session, {"newline": "\n", "blank": " "}[mode])
-        return
+    drives = {"terminal": at_a_terminal, "long": long_input, "nonblocking": nonblocking}
+    if mode in drives:
+        drives[mode](command, session)
+    else:
+        answer_each_prompt(command, session, {"newline": "\n", "blank": " ", "return": "\r"}[mode])
+
+
+def nonblocking(command, session):
     # Standard input non-blocking, answers slow to come.
-    into = NonBlockingPipe("reader")
+    into = nonblocking_pipe(0)
     pause = 0.2
     before = children_processor_seconds()
-    answer_each_prompt(command, session, "\n", stdin=into, pause=pause)
+    answer_each_prompt(command, session, "\n", pipe=into, pause=pause)
     busy = children_processor_seconds() - before
     if busy > pause * len(session[0]) / 2:
         sys.exit(f"teller spent {busy:.2f}s on the processor waiting for its answers")
-    os.close(into.reader)
+    os.close(into[0])
     # Standard output non-blocking, a reader that pauses before it takes
     # 200 KB, more than a pipe holds.
     answers, expected = deposits_session(session, 4000)
-    out = NonBlockingPipe("writer")
-    teller = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=out.writer)
-    os.close(out.writer)
+    out = nonblocking_pipe(1)
+    teller = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=out[1])
+    os.close(out[1])
     teller.stdin.write(answers)
     teller.stdin.close()
     time.sleep(1)
-    with os.fdopen(out.reader, "rb") as output:
+    with os.fdopen(out[0], "rb") as output:
         finish(teller, output.read(), expected)
 
 

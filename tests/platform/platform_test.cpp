@@ -1,4 +1,3 @@
-#include "file_input.hpp"
 #include "file_output.hpp"
 #include "system_io.hpp"
 
@@ -10,8 +9,6 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
-#include <istream>
 #include <ostream>
 #include <span>
 #include <string>
@@ -154,32 +151,6 @@ TEST(FileOutput, KeepsFailingAfterAFailedWrite)
             EXPECT_EQ(failure.code(), std::errc::bad_file_descriptor);
         }
     }
-}
-
-// A terminal says the input has ended once for each Ctrl-D, and gives what
-// is typed after it: once told, FileInput asks no more.
-TEST(FileInput, HandsOnWhatArrivedUntilTheInputEnds)
-{
-    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(terminal, 0);
-    ASSERT_EQ(::grantpt(terminal), 0);
-    ASSERT_EQ(::unlockpt(terminal), 0);
-    std::array<char, 64> name{};
-    ASSERT_EQ(::ptsname_r(terminal, name.data(), name.size()), 0);
-    const int keyboard = ::open(name.data(), O_RDONLY | O_NOCTTY);  // NOLINT(cppcoreguidelines-pro-type-vararg)
-    writeAll(terminal, std::string_view{"12 ab\x04\x04"
-                                        "cd\n"});
-    std::array<char, 8> room{};
-    teller::FileInput input{keyboard, room};
-    std::istream in{&input};
-    std::string word;
-    in >> word >> word;
-    EXPECT_EQ(word, "ab");
-    EXPECT_EQ(input.sgetc(), std::istream::traits_type::eof());
-    ::close(keyboard);
-    ::close(terminal);
-    teller::FileInput closed{-1, room};
-    EXPECT_THROW(closed.sgetc(), std::system_error);
 }
 
 }  // namespace
