@@ -20,35 +20,14 @@ using Traits = EntryScan::Traits;
 
 static_assert(EntryReader::longestEntry <= Decimal::mostDigits, "every number an entry holds can be converted");
 
-constexpr bool isBlank(int c) noexcept
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-constexpr bool isDigit(int c) noexcept
-{
-    return c >= '0' && c <= '9';
-}
-
-constexpr bool isSign(int c) noexcept
-{
-    return c == '+' || c == '-';
-}
-
-constexpr bool isPoint(int c) noexcept
-{
-    return c == '.';
-}
-
-constexpr bool isExponentMark(int c) noexcept
-{
-    return c == 'e' || c == 'E';
-}
-
-constexpr bool isWordCharacter(int c) noexcept
-{
-    return !isBlank(c);
-}
+// The classes of characters an entry is made of, as lambdas, so that each
+// scan is made for its class and the test is inlined.
+constexpr auto isBlank = [](int c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+constexpr auto isDigit = [](int c) { return c >= '0' && c <= '9'; };
+constexpr auto isSign = [](int c) { return c == '+' || c == '-'; };
+constexpr auto isPoint = [](int c) { return c == '.'; };
+constexpr auto isExponentMark = [](int c) { return c == 'e' || c == 'E'; };
+constexpr auto isWordCharacter = [](int c) { return !isBlank(c); };
 
 // A sign, then digits: the longest prefix that can be an integer.
 void scanInteger(EntryScan& scan)
