@@ -1,5 +1,5 @@
 # Cross-compiles for 64-bit Windows with MinGW-w64 (Debian package
-# g++-mingw-w64-x86-64); the tests run the executables under Wine.
+# g++-mingw-w64-x86-64).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 # The posix thread model: GoogleTest needs std::mutex, which GCC 12 has only
@@ -9,7 +9,4 @@ set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
 set(teller_cross_root /usr/x86_64-w64-mingw32)
-# Debian's wine64 package keeps its loader off the PATH.
-set(teller_cross_emulator wine64 wine)
-set(teller_cross_paths /usr/lib/wine)
 include(${CMAKE_CURRENT_LIST_DIR}/cross.cmake)
