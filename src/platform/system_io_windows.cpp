@@ -32,10 +32,8 @@ unsigned int countOf(std::size_t size) noexcept
 
 std::error_code lastFailure() noexcept
 {
-    if (std::ranges::find(brokenPipe, _doserrno) != brokenPipe.end()) {
-        return std::make_error_code(std::errc::broken_pipe);
-    }
-    return {errno, std::generic_category()};
+    const bool pipeGone = std::ranges::find(brokenPipe, _doserrno) != brokenPipe.end();
+    return pipeGone ? std::make_error_code(std::errc::broken_pipe) : std::error_code{errno, std::generic_category()};
 }
 
 }  // namespace
