@@ -3,6 +3,47 @@
 The sources are clang-formatted, so spacing tells a binary operator from a
 template bracket, a pointer or a reference: only operators with a blank on
 both sides are mutated. A site that is still ambiguous is left alone.
+
+Each kind of mutant, on a line of its own (run `python3 -m doctest
+tools/mutants.py` to check them):
+
+>>> show("x = a < b && !c;")
+relational: x = a <= b && !c;
+logical: x = a < b || !c;
+unary not: x = a < b && c;
+>>> show("total += i++ * 2;")
+compound assignment: total -= i++ * 2;
+increment: total += i-- * 2;
+arithmetic: total += i++ / 2;
+constant: total += i++ * 3;
+constant: total += i++ * 1;
+>>> show("if (ready) { --left; }")
+negation: if (!(ready)) { --left; }
+if true: if (true) { --left; }
+if false: if (false) { --left; }
+increment: if (ready) { ++left; }
+>>> show("return k >= 0 ? high : std::min(a, b);")
+return value: return {};
+conditional: return (high);
+conditional: return (std::min(a, b));
+relational: return k > 0 ? high : std::min(a, b);
+constant: return k >= 1 ? high : std::min(a, b);
+min/max: return k >= 0 ? high : std::max(a, b);
+>>> show("float f = cond(x) ? 0.0F : 2.5F;")
+conditional: float f = (0.0F);
+conditional: float f = (2.5F);
+float constant: float f = cond(x) ? 1.0F : 2.5F;
+float constant: float f = cond(x) ? 0.0F : 3.5F;
+>>> show("return true;")
+bool return: return false;
+>>> show("send(out, text);")
+deleted call:
+
+A conditional whose extent the tokens do not settle is left alone, as is
+a return that has no value.
+
+>>> show("x = a ? b;")
+>>> show("return;")
 """
 
 import re
@@ -17,6 +58,11 @@ SWAPS = {
     "<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "==",
     "+": "-", "-": "+", "*": "/", "/": "*", "&&": "||", "||": "&&",
 }
+# Mull's assignment operators: each compound assignment to its counterpart.
+ASSIGNMENT_SWAPS = {"+=": "-=", "-=": "+=", "*=": "/=", "/=": "*=", "%=": "/=", "&=": "|=", "|=": "&=",
+                    "^=": "|=", "<<=": ">>=", ">>=": "<<="}
+INCREMENTS = {"++": "--", "--": "++"}
+MIN_MAX = {"min": "max", "max": "min"}
 OPERATOR_KIND = {"<": "relational", ">": "relational", "<=": "relational", ">=": "relational",
                  "==": "relational", "!=": "relational", "+": "arithmetic", "-": "arithmetic",
                  "*": "arithmetic", "/": "arithmetic", "&&": "logical", "||": "logical"}
@@ -26,6 +72,10 @@ TOKEN = re.compile(r"[A-Za-z_]\w*|\.?\d(?:[eEpP][+-]|[\w.']|'(?=\w))*|@+|"
                    + "|".join(re.escape(p) for p in PUNCTUATORS) + r"|\S")
 CALL_STATEMENT = re.compile(r"(?:::)?([A-Za-z_]\w*)(?:(?:::|\.|->)~?[A-Za-z_]\w*)*\(")
 INTEGER = re.compile(r"(0|[1-9]\d*)([uUlLzZ]*)")
+FLOATING = re.compile(r"((?:\d+\.\d*|\.\d+)(?:[eE][+-]?\d+)?|\d+[eE][+-]?\d+)([fFlL]?)")
+# Where the condition of a conditional operator starts, looking back: only
+# assignments, commas and the conditional itself bind more loosely.
+CONDITION_BOUNDS = {"=", ",", ";", "?", ":", "return", "throw", "co_return", "co_yield", *ASSIGNMENT_SWAPS}
 LITERAL = "@"
 LABELS = {"", "{", "}", "public:", "protected:", "private:"}
 
@@ -135,20 +185,122 @@ def find(path, text):
         postfix = before in ("++", "--") and k > 1 and _is_operand_end(tokens[k - 2][0])
         if token in SWAPS and spaced and (postfix or _is_operand_end(before)) and after not in (";", ",", ")"):
             sites.append((OPERATOR_KIND[token], [(start, end, SWAPS[token])]))
+        elif token in ASSIGNMENT_SWAPS and spaced and _is_operand_end(before):
+            sites.append(("compound assignment", [(start, end, ASSIGNMENT_SWAPS[token])]))
+        elif token in INCREMENTS and before != "operator":
+            sites.append(("increment", [(start, end, INCREMENTS[token])]))
+        elif token == "!" and before != "operator":
+            sites.append(("unary not", [(start, end, "")]))
+        elif token == "?":
+            sites.extend(("conditional", edits) for edits in _conditional(text, tokens, k))
         elif token in ("if", "while") and after == "(":
             opening = tokens[k + 1][1]
             closing = _closing(code, opening)
             if closing is not None and ";" not in code[opening:closing]:
                 sites.append(("negation", [(opening + 1, opening + 1, "!("), (closing, closing, ")")]))
+                if token == "if":
+                    sites.append(("if true", [(opening + 1, closing, "true")]))
+                    sites.append(("if false", [(opening + 1, closing, "false")]))
+        elif token == "return" and after not in (";", "") and not _returns_bool(tokens, k):
+            semicolon = _statement_end(tokens, k + 1)
+            if semicolon is not None and code[tokens[k + 1][1]:semicolon].replace(" ", "") != "{}":
+                sites.append(("return value", [(tokens[k + 1][1], semicolon, "{}")]))
+        elif token in MIN_MAX and before == "::" and k > 1 and tokens[k - 2][0] == "std" and after in ("(", "<"):
+            sites.append(("min/max", [(start, end, MIN_MAX[token])]))
         elif number := INTEGER.fullmatch(token):
             value, suffix = int(number.group(1)), number.group(2)
             sites.append(("constant", [(start, end, f"{value + 1}{suffix}")]))
             if value > 0:
                 sites.append(("constant", [(start, end, f"{value - 1}{suffix}")]))
+        elif number := FLOATING.fullmatch(token):
+            value = float(number.group(1))
+            moved = 1.0 if value == 0 else 0.0 if value == 1 else value + 1
+            sites.append(("float constant", [(start, end, f"{moved!r}{number.group(2)}")]))
         elif token in ("true", "false") and before == "return" and after == ";":
             sites.append(("bool return", [(start, end, "false" if token == "true" else "true")]))
     sites.extend(("deleted call", [edit]) for edit in _call_statements(code))
     return [_mutant(path, text, kind, edits) for kind, edits in sorted(sites, key=lambda s: s[1][0][0])]
+
+
+def show(snippet):
+    """Prints each mutant of a one-line snippet: its kind and the line mutated."""
+    for mutant in find("snippet.cpp", snippet + "\n"):
+        print(f"{mutant.operator}: {mutant.mutated}".rstrip())
+
+
+OPENING, CLOSING = "([{", ")]}"
+
+
+def _returns_bool(tokens, k):
+    """Whether the return at index k returns true or false, which the bool
+    return mutant flips already."""
+    return tokens[k + 1][0] in ("true", "false") and k + 2 < len(tokens) and tokens[k + 2][0] == ";"
+
+
+def _statement_end(tokens, first):
+    """The offset of the semicolon that ends the statement whose tokens start
+    at index first, outside any bracket; None if a bracket closes first."""
+    depth = 0
+    for token, start, _ in tokens[first:]:
+        if token in OPENING:
+            depth += 1
+        elif token in CLOSING:
+            depth -= 1
+            if depth < 0:
+                return None
+        elif token == ";" and depth == 0:
+            return start
+    return None
+
+
+def _conditional(text, tokens, question):
+    """The two edits of the conditional operator whose ? is at index question,
+    each replacing the whole of it with one branch; none when its extent is
+    not plain from the tokens."""
+    depth, first = 0, None
+    for j in range(question - 1, -1, -1):
+        token = tokens[j][0]
+        if token in CLOSING:
+            depth += 1
+        elif token in OPENING and depth == 0 or depth == 0 and token in CONDITION_BOUNDS:
+            first = j + 1
+            break
+        elif token in OPENING:
+            depth -= 1
+    colon = _branch_end(tokens, question + 1, stop_at_colon=True)
+    if first is None or first == question or colon is None or tokens[colon][0] != ":":
+        return []
+    last = _branch_end(tokens, colon + 1, stop_at_colon=False)
+    if last is None or last == colon + 1:
+        return []
+    start, end = tokens[first][1], tokens[last - 1][2]
+    branches = (text[tokens[question][2]:tokens[colon][1]], text[tokens[colon][2]:end])
+    return [[(start, end, f"({branch.strip()})")] for branch in branches]
+
+
+def _branch_end(tokens, first, stop_at_colon):
+    """The index of the token that ends a branch started at index first: its
+    colon, or what closes the expression; None where that is unclear."""
+    depth, pending = 0, 0
+    for j in range(first, len(tokens)):
+        token = tokens[j][0]
+        if token in OPENING:
+            depth += 1
+        elif token in CLOSING and depth > 0:
+            depth -= 1
+        elif depth > 0:
+            continue
+        elif token == "?":
+            pending += 1
+        elif token == ":" and pending:
+            pending -= 1
+        elif token == ":":
+            return j if stop_at_colon else None
+        elif token in CLOSING or token in (",", ";"):
+            return None if stop_at_colon else j
+        elif token in ("=", *ASSIGNMENT_SWAPS):
+            return None
+    return None
 
 
 def _call_statements(code):
