@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Mutation testing of src/: changes one site at a time in a scratch copy of
 the tracked tree, rebuilds it, runs ctest, and reports the mutants no test
-kills. A mutant whose executables come out byte for byte as before is
-equivalent without question; any other survivor must be killed by a test or
-listed with its reason in tools/equivalent_mutants.txt.
+kills. A mutant that passes every test is then held to the speed gate: its
+release build's instructions per transaction (bench/run --gate), which kill
+it when they are too many. A mutant whose executables come out byte for byte
+as before is equivalent without question; any other survivor must be killed
+by a test or listed with its reason in tools/equivalent_mutants.txt.
 
 Exit status: 0 when every survivor is listed, 1 when one is not (or, with
 --strict-stale, when a listed entry matches no mutant), 2 when the tree
@@ -138,6 +140,17 @@ class Scratch:
             return "timeout"
         return "passed" if result.returncode == 0 else "killed"
 
+    def gate(self):
+        """'passed', or 'gate' when the release build of the tree takes more
+        instructions per transaction than bench/run --gate allows."""
+        release = self.tree / "build" / "default"
+        if not (release / "CMakeCache.txt").exists():
+            run(["cmake", "--preset", "default"], self.tree, check=True)
+        if run(["cmake", "--build", str(release), "--target", "teller", "-j", str(self.jobs)], self.tree).returncode:
+            return "build error"
+        result = run(["bash", "bench/run", "--gate", str(release / "teller")], self.tree)
+        return "passed" if result.returncode == 0 else "gate"
+
 
 def run(command, cwd, check=False, timeout=None):
     """Runs a command in its own process group, so a timeout ends all of it;
@@ -212,6 +225,8 @@ def main():
     if scratch.test() != "passed":
         fail("the unmutated tree fails its tests")
     scratch.timeout = max(10, round(5 * (time.monotonic() - clock)))
+    if scratch.gate() != "passed":
+        fail("the unmutated tree fails the speed gate")
     print(f"baseline built and tested in {time.monotonic() - started:.0f} s; test timeout {scratch.timeout} s")
 
     chosen = choose(mutants, args.sample, args.seed)
@@ -231,6 +246,8 @@ def main():
             if scratch.compile():
                 outcome = "identical" if scratch.executables() == baseline else scratch.test()
             if outcome == "passed":
+                outcome = scratch.gate()
+            if outcome == "passed":
                 outcome = "listed" if key(mutant) in equivalents else "survived"
             results.append((mutant, outcome))
             spent.append(time.monotonic() - clock)
@@ -242,25 +259,33 @@ def main():
     return report(results, spent, equivalents, stale and args.strict_stale)
 
 
+OUTCOMES = ("killed", "gate", "timeout", "survived", "listed", "identical", "build error")
+KILLED = ("killed", "gate", "timeout")
+
+
 def report(results, spent, equivalents, fail_on_stale):
-    by_file = collections.defaultdict(collections.Counter)
-    for mutant, outcome in results:
-        by_file[mutant.path][outcome] += 1
-    print("\nkilled / non-equivalent, per file")
-    for name, counts in sorted(by_file.items()):
-        killed = counts["killed"] + counts["timeout"]
-        aside = ", ".join(f"{counts[o]} {o}" for o in ("timeout", "listed", "identical", "build error") if counts[o])
-        print(f"{killed:4} / {killed + counts['survived']:<4} {name}" + (f"  ({aside})" if aside else ""))
+    """Prints what became of the mutants, by file and by kind; 1 when one
+    survived that is not listed."""
+    for title, group in (("file", lambda m: m.path), ("kind", lambda m: m.operator)):
+        counts = collections.defaultdict(collections.Counter)
+        for mutant, outcome in results:
+            counts[group(mutant)][outcome] += 1
+        print(f"\nkilled / non-equivalent, by {title}")
+        for name, count in sorted(counts.items()):
+            killed = sum(count[o] for o in KILLED)
+            aside = ", ".join(f"{count[o]} {o}" for o in OUTCOMES if o not in ("killed", "survived") and count[o])
+            print(f"{killed:4} / {killed + count['survived']:<4} {name}: {sum(count.values())} made"
+                  + (f" ({aside})" if aside else ""))
     total = collections.Counter(outcome for _, outcome in results)
-    killed = total["killed"] + total["timeout"]
+    killed = sum(total[o] for o in KILLED)
     print(f"{killed:4} / {killed + total['survived']:<4} all {len(results)} mutants run"
           + (f", {sum(spent) / len(spent):.1f} s each" if spent else ""))
     survivors = [m for m, outcome in results if outcome == "survived"]
     for mutant in survivors:
         print(f"\nsurvived: {mutant.path}:{mutant.line}\n{entry_text(mutant)}")
     for mutant, outcome in results:
-        if outcome in ("killed", "timeout") and key(mutant) in equivalents:
-            print(f"\nlisted as equivalent but killed: {mutant.path}:{mutant.line}: {mutant.mutated or DELETED}")
+        if outcome in KILLED and key(mutant) in equivalents:
+            print(f"\nlisted as equivalent but {outcome}: {mutant.path}:{mutant.line}: {mutant.mutated or DELETED}")
     return 1 if survivors or fail_on_stale else 0
 
 
