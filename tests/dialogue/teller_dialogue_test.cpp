@@ -101,6 +101,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadEntryCase{"WordForAccountNumber", "abc 9\n7 5 Alex Sample -1 -1", badNumber, "account number: ", "5.00"},
         BadEntryCase{"AccountNumberOutOfRange", "99999999999\n7 5 Alex Sample -1 -1", badNumber,
                      "account number: ", "5.00"},
+        // 256 bytes, whose last must not be left to answer the next question.
+        BadEntryCase{"AccountNumberTooLong", std::string(255, '0') + "7\n7 5 Alex Sample -1 -1", badNumber,
+                     "account number: ", "5.00"},
         BadEntryCase{"DollarSignBeforeBalance", "7 $5\n5 Alex Sample -1 -1", badBalance, "initial balance: ", "5.00"},
         BadEntryCase{"LoneMinusForDeposit", "7 5 Alex Sample -\n2 -1 -1", badAmount, "deposit 1 ", "7.00"},
         BadEntryCase{"DepositTooLargeForAnAmount", "7 5 Alex Sample 1e39\n-1 -1", badAmount, "deposit 1 ", "5.00"},
