@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <istream>
 #include <ostream>
 #include <span>
 #include <sstream>
@@ -57,10 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto answers = bytes.subspan(header);
     Terminal terminal{std::string{answers.begin(), answers.end()}, failurePoint(bytes, 0), failurePoint(bytes, 2),
                       teller::testing::Typing::pieces};
-    std::istream in{&terminal};
     std::ostream out{&terminal};
     std::ostringstream err;
-    const int status = teller::runDialogue(in, out, err);
+    const int status = teller::runDialogue(terminal, out, err);
 
     require(status == 0 || status == 1);
     require(countPrompts(terminal.shown()) <= answers.size() + 1);

@@ -1,5 +1,6 @@
 #include "account.hpp"
 
+#include <iomanip>
 #include <ios>
 #include <utility>
 
@@ -13,15 +14,8 @@ Account::Account(std::int32_t number, float openingBalance, std::string first, s
 void Account::printSummary(std::ostream& out, float lastAmount) const
 {
     out << "\nBank Account Holder: " << firstName << ' ' << lastName << "\nBank Account Number: " << accountNumber
-        << "\nBank Account Balance: $";
-    // Two decimals for the balance alone: the caller's stream keeps its format.
-    const std::ios::fmtflags flags = out.flags();
-    const std::streamsize precision = out.precision(2);
-    out << std::fixed << balance << '\n';
-    out.flags(flags);
-    out.precision(precision);
-    const float remaining = balance - lastAmount;
-    if (remaining < 0.0F) {
+        << "\nBank Account Balance: $" << std::fixed << std::setprecision(2) << balance << '\n';
+    if (balance - lastAmount < 0.0F) {
         out << "***WARNING: This bank account is now on hold, and any outstanding checks will bounce.***\n\n";
     }
 }

@@ -12,23 +12,15 @@ class Account {
 public:
     Account(std::int32_t number, float openingBalance, std::string first, std::string last);
 
-    // Inline, as the dialogue asks for the balance on every amount.
-    [[nodiscard]] float getBalance() const noexcept
-    {
-        return balance;
-    }
-    void deposit(float amount) noexcept
-    {
-        balance += amount;
-    }
+    [[nodiscard]] float getBalance() const noexcept { return balance; }
+    void deposit(float amount) noexcept { balance += amount; }
     float withdraw(float amount) noexcept
     {
         balance -= amount;
         return balance;
     }
 
-    // Writes the holder, number and balance, then the hold warning when the
-    // balance cannot cover lastAmount.
+    // The hold warning follows when the balance cannot cover lastAmount.
     void printSummary(std::ostream& out, float lastAmount) const;
 
 private:

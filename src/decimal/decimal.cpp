@@ -1,21 +1,88 @@
 #include "decimal.hpp"
 
-#include "wide_integer.hpp"
-
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cassert>
 #include <cmath>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <initializer_list>
 #include <limits>
 #include <optional>
 #include <string_view>
 
 namespace teller {
 namespace {
+
+// An unsigned integer of up to 1,024 bits held in place, so that the exact
+// conversion allocates nothing.
+class WideInteger {
+public:
+    static constexpr std::size_t limbBits = 32;
+    static constexpr std::size_t limbCount = 32;
+
+    explicit WideInteger(std::uint32_t value) noexcept { multiplyAdd(0, value); }
+
+    void multiplyAdd(std::uint32_t factor, std::uint32_t addend) noexcept
+    {
+        std::uint64_t carry = addend;
+        for (std::size_t i = 0; i < used; ++i) {
+            const std::uint64_t product = std::uint64_t{limbs[i]} * factor + carry;
+            set(i, static_cast<std::uint32_t>(product));
+            carry = product >> limbBits;
+        }
+        if (carry != 0) {
+            set(used++, static_cast<std::uint32_t>(carry));
+        }
+    }
+
+    // Takes away a value no larger than this one.
+    void subtract(const WideInteger& other) noexcept
+    {
+        std::uint64_t borrow = 0;
+        for (std::size_t i = 0; i < used; ++i) {
+            const std::uint64_t taken = std::uint64_t{other.limbs[i]} + borrow;
+            borrow = limbs[i] < taken ? 1 : 0;
+            set(i, static_cast<std::uint32_t>((borrow << limbBits) + limbs[i] - taken));
+        }
+        while (used > 0 && limbs[used - 1] == 0) {
+            --used;
+        }
+    }
+
+    // Of a value that is not zero.
+    [[nodiscard]] std::size_t bitLength() const noexcept
+    {
+        return used * limbBits - static_cast<std::size_t>(std::countl_zero(limbs[used - 1]));
+    }
+
+    [[nodiscard]] bool isZero() const noexcept { return used == 0; }
+
+    friend std::strong_ordering operator<=>(const WideInteger& left, const WideInteger& right) noexcept
+    {
+        if (left.used != right.used) {
+            return left.used <=> right.used;
+        }
+        for (std::size_t i = left.used; i-- > 0;) {
+            if (left.limbs[i] != right.limbs[i]) {
+                return left.limbs[i] <=> right.limbs[i];
+            }
+        }
+        return std::strong_ordering::equal;
+    }
+
+private:
+    void set(std::size_t i, std::uint32_t value) noexcept
+    {
+        assert(i < limbCount && "a value outgrew the conversion's bound");
+        limbs[i] = value;
+    }
+
+    std::array<std::uint32_t, limbCount> limbs{};
+    std::size_t used = 0;  // limbs up to the top one that is not zero; those above are zero
+};
 
 using Limits = std::numeric_limits<float>;
 static_assert(Limits::is_iec559 && Limits::radix == 2, "amounts are IEEE 754 binary floating point");
@@ -27,93 +94,59 @@ constexpr std::uint32_t significandLimit = std::uint32_t{1} << significandBits;
 constexpr int lowestExponent = Limits::min_exponent - Limits::digits;
 constexpr int highestExponent = Limits::max_exponent - Limits::digits;
 
-// Decimal magnitudes beyond which a value is surely out of range or rounds
+// Orders of magnitude beyond which a value is surely out of range or rounds
 // to zero: 10^39 > 2^128 and 10^-46 < 2^-150.
-constexpr std::int64_t overflowMagnitude = 39;
-constexpr std::int64_t zeroMagnitude = -46;
+constexpr std::int64_t overflowOrder = 39;
+constexpr std::int64_t zeroOrder = -46;
 
-// Bits enough for 10^n, with 3.3220 standing in for log2(10) from above.
-constexpr std::size_t bitsForPowerOfTen(std::size_t n) noexcept
+// The long division's values stay below 2^26 times its largest divisor,
+// 10^(digits + 45), and 3.3220 bits a digit bound that from above.
+constexpr std::size_t mostDivisorDigits = longestEntry + static_cast<std::size_t>(-zeroOrder - 1);
+static_assert((mostDivisorDigits * 33220 + 9999) / 10000 + significandBits + 2
+                  <= WideInteger::limbCount * WideInteger::limbBits,
+              "the exact conversion's values fit its integers");
+
+void scale(WideInteger& value, std::uint32_t factor, std::int64_t times) noexcept
 {
-    constexpr std::size_t scale = 10000;
-    constexpr std::size_t log2OfTenScaled = 33220;
-    return (n * log2OfTenScaled + scale - 1) / scale;
-}
-
-// The exact division below holds at most all digits times 2^149, or a
-// divisor of 10^(digits + 45) times 2^25: the powers a number that is
-// neither out of range nor zero can reach.
-constexpr auto mostDivisorDigits = Decimal::mostDigits + static_cast<std::size_t>(-zeroMagnitude - 1);
-constexpr std::size_t mostBits = std::max(bitsForPowerOfTen(Decimal::mostDigits) + std::size_t{-lowestExponent},
-                                          bitsForPowerOfTen(mostDivisorDigits) + significandBits + 1);
-using Wide = WideInteger<(mostBits + wideLimbBits - 1) / wideLimbBits>;
-
-// The digits of a decimal from the first significant one, in the two pieces
-// it was written in, and the power of ten of the last: 0.0120 is "" and
-// "120", times 10^-4. None for zero.
-struct Significand {
-    std::string_view head;
-    std::string_view tail;
-    std::int64_t exponent = 0;
-};
-
-std::size_t digitCount(const Significand& number) noexcept
-{
-    return number.head.size() + number.tail.size();
-}
-
-// Folds the digits, first to last, into value.
-void foldInto(Wide& value, const Significand& number) noexcept
-{
-    for (const std::string_view part : {number.head, number.tail}) {
-        for (const char c : part) {
-            value.multiplyAdd(Decimal::radix, static_cast<std::uint32_t>(c - '0'));
-        }
+    for (std::int64_t i = 0; i < times; ++i) {
+        value.multiplyAdd(factor, 0);
     }
 }
 
-void dropLeadingZeros(std::string_view& digits) noexcept
+std::string_view withoutLeadingZeros(std::string_view digits) noexcept
 {
-    digits.remove_prefix(std::min(digits.find_first_not_of('0'), digits.size()));
-}
-
-Significand significandOf(const Decimal& number) noexcept
-{
-    Significand s{number.integer, number.fraction, number.exponent - static_cast<std::int64_t>(number.fraction.size())};
-    dropLeadingZeros(s.head);
-    if (s.head.empty()) {
-        dropLeadingZeros(s.tail);
-    }
-    return s;
+    return digits.substr(std::min(digits.find_first_not_of('0'), digits.size()));
 }
 
 // Finds q and k with q * 2^k the value rounded to nearest, ties to even, by
 // long division of the value scaled to 25 bits.
-std::optional<float> byLongDivision(const Significand& number) noexcept
+std::optional<float> byLongDivision(std::string_view integer, std::string_view fraction, std::int64_t power) noexcept
 {
-    Wide numerator{0};
-    foldInto(numerator, number);
-    Wide denominator{1};
-    for (std::int64_t i = 0; i < std::abs(number.exponent); ++i) {
-        (number.exponent > 0 ? numerator : denominator).multiplyAdd(Decimal::radix, 0);
+    WideInteger numerator{0};
+    for (const std::string_view part : {integer, fraction}) {
+        for (const char c : part) {
+            numerator.multiplyAdd(10, static_cast<std::uint32_t>(c - '0'));
+        }
     }
+    WideInteger denominator{1};
+    scale(numerator, 10, std::max<std::int64_t>(power, 0));
+    scale(denominator, 10, std::max<std::int64_t>(-power, 0));
     const auto bits = static_cast<int>(numerator.bitLength()) - static_cast<int>(denominator.bitLength());
     int k = std::max(bits - significandBits, lowestExponent);
-    if (k > highestExponent) {
-        return std::nullopt;
-    }
-    (k >= 0 ? denominator : numerator).shiftLeft(static_cast<std::size_t>(std::abs(k)));
+    scale(denominator, 2, std::max(k, 0));
+    scale(numerator, 2, std::max(-k, 0));
 
-    Wide divisor = denominator;
-    divisor.shiftLeft(significandBits);
+    // The remainder doubles at each step rather than the divisor halving.
+    WideInteger divisor = denominator;
+    scale(divisor, 2, significandBits);
     std::uint32_t q = 0;
-    for (int bit = significandBits; bit >= 0; --bit) {
+    for (int bit = 0; bit <= significandBits; ++bit) {
         q <<= 1U;
         if (numerator >= divisor) {
             numerator.subtract(divisor);
             q |= 1U;
         }
-        divisor.halve();
+        numerator.multiplyAdd(2, 0);
     }
     bool roundUp = false;
     if (q >= significandLimit) {
@@ -121,8 +154,7 @@ std::optional<float> byLongDivision(const Significand& number) noexcept
         q >>= 1U;
         ++k;
     } else {
-        numerator.shiftLeft(1);
-        const auto half = numerator <=> denominator;
+        const auto half = numerator <=> divisor;
         roundUp = std::is_gt(half) || (std::is_eq(half) && (q & 1U) != 0);
     }
     q += roundUp ? 1U : 0U;
@@ -140,16 +172,12 @@ std::optional<float> byLongDivision(const Significand& number) noexcept
 
 std::optional<float> toFloatExactly(const Decimal& number) noexcept
 {
-    assert(number.integer.size() + number.fraction.size() <= Decimal::mostDigits);
-    const Significand significand = significandOf(number);
-    const std::int64_t order = static_cast<std::int64_t>(digitCount(significand)) + significand.exponent;
+    const std::string_view integer = withoutLeadingZeros(number.integer);
+    const std::string_view fraction = integer.empty() ? withoutLeadingZeros(number.fraction) : number.fraction;
+    const auto order = static_cast<std::int64_t>(integer.size() + fraction.size()) + number.power;
     std::optional<float> magnitude = 0.0F;
-    if (digitCount(significand) == 0 || order <= zeroMagnitude) {
-        magnitude = 0.0F;
-    } else if (order > overflowMagnitude) {
-        magnitude = std::nullopt;
-    } else {
-        magnitude = byLongDivision(significand);
+    if ((!integer.empty() || !fraction.empty()) && order > zeroOrder) {
+        magnitude = order > overflowOrder ? std::nullopt : byLongDivision(integer, fraction, number.power);
     }
     if (!magnitude) {
         return std::nullopt;

@@ -5,31 +5,22 @@
 
 namespace teller {
 
-// Reads a descriptor for the dialogue. Each refill is one read that hands on
-// whatever has arrived, so an answer is taken as soon as its blank has been
-// typed, line or no line. Like the standard library's file buffer it asks
-// the system again after an end of file, which a terminal gives once for each
-// Ctrl-D; its reader keeps the end. Only an end that the system would not
-// tell again, a Ctrl-Z on Windows, is kept here. A read that fails throws
+// Hands on whatever each read of a descriptor brings, so that an answer is
+// taken once its blank is typed, line or no line. A failed read throws
 // std::system_error with the system's reason, so that it is not taken for
-// the end of the input; nothing else is thrown from here.
+// the end of the input.
 class FileInput : public std::streambuf {
 public:
     // The buffer is the caller's, so that it need not be on the stack.
-    FileInput(int descriptor, std::span<char> room) noexcept;
-    FileInput(const FileInput&) = delete;
-    FileInput(FileInput&&) = delete;
-    FileInput& operator=(const FileInput&) = delete;
-    FileInput& operator=(FileInput&&) = delete;
-    ~FileInput() override = default;
+    FileInput(int descriptor, std::span<char> room) noexcept : source{descriptor}, buffer{room} {}
 
 protected:
+    // One for each kind of system, beside its writes.
     int_type underflow() override;
 
 private:
     int source;
     std::span<char> buffer;
-    bool ended = false;
 };
 
 }  // namespace teller

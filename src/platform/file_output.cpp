@@ -1,7 +1,5 @@
 #include "file_output.hpp"
 
-#include "system_io.hpp"
-
 #include <algorithm>
 #include <cstddef>
 #include <span>
@@ -10,44 +8,36 @@
 
 namespace teller {
 
-FileOutput::FileOutput(int descriptor, std::span<char> room) noexcept : sink{descriptor}, buffer{room}
+FileOutput::FileOutput(int descriptor, std::span<char> room) noexcept : sink{descriptor}
 {
-    setp(buffer.data(), std::to_address(buffer.end()));
+    setp(room.data(), room.data() + room.size());
 }
 
-// No one is left to hear of a failure here; the dialogue has flushed and
-// checked its output before it ends.
+// No one is left to hear of a failure here; after one nothing is held.
 FileOutput::~FileOutput()
 {
-    if (!failure) {
-        writeAll(sink, held());
-    }
+    writeAll(sink, {pbase(), pptr()});
 }
 
+// A character that finds the buffer full; nothing here writes end of file.
 FileOutput::int_type FileOutput::overflow(int_type c)
 {
     drain();
-    if (!traits_type::eq_int_type(c, traits_type::eof())) {
-        *pptr() = traits_type::to_char_type(c);
-        pbump(1);
-    }
-    return traits_type::not_eof(c);
+    return sputc(traits_type::to_char_type(c));
 }
 
-// Each prompt is one piece, so it is copied in whole rather than a character
-// at a time, in as many buffers full as it takes.
+// Copies a piece in whole, in as many buffers full as it takes.
 std::streamsize FileOutput::xsputn(const char_type* text, std::streamsize size)
 {
-    std::span<const char_type> rest{text, static_cast<std::size_t>(size)};
-    for (auto room = static_cast<std::size_t>(epptr() - pptr()); rest.size() > room;
-         room = static_cast<std::size_t>(epptr() - pptr())) {
-        std::copy_n(rest.begin(), room, pptr());
-        pbump(static_cast<int>(room));
-        rest = rest.subspan(room);
-        drain();
+    for (std::span<const char> rest{text, static_cast<std::size_t>(size)}; !rest.empty();) {
+        if (pptr() == epptr()) {
+            drain();
+        }
+        const std::size_t part = std::min(rest.size(), static_cast<std::size_t>(epptr() - pptr()));
+        std::copy_n(rest.begin(), part, pptr());
+        pbump(static_cast<int>(part));
+        rest = rest.subspan(part);
     }
-    std::copy(rest.begin(), rest.end(), pptr());
-    pbump(static_cast<int>(rest.size()));
     return size;
 }
 
@@ -57,23 +47,18 @@ int FileOutput::sync()
     return 0;
 }
 
-std::span<const char> FileOutput::held() const noexcept
-{
-    return buffer.first(static_cast<std::size_t>(pptr() - pbase()));
-}
-
-// After a failure the buffer has no room left, so every later write comes
-// here and throws again.
+// Sends what is held on. After a failure the buffer has no room, so every
+// later write comes here and throws again.
 void FileOutput::drain()
 {
     if (!failure) {
-        failure = writeAll(sink, held());
+        failure = writeAll(sink, {pbase(), pptr()});
     }
     if (failure) {
         setp(nullptr, nullptr);
         throw std::system_error{failure};
     }
-    setp(buffer.data(), std::to_address(buffer.end()));
+    setp(pbase(), epptr());
 }
 
 }  // namespace teller

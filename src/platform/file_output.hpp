@@ -6,20 +6,17 @@
 
 namespace teller {
 
-// Writes to a descriptor for the dialogue, through a buffer that goes out
-// when it is full and on each flush, and not before: the dialogue flushes it
-// before it waits for input. The first write that fails throws
-// std::system_error with its reason, and so does every later write or flush,
-// so that nothing is written out of order after a gap. What is still held
-// when the buffer is destroyed goes out then.
+// Writes to a descriptor through a buffer that goes out when it is full, on
+// each flush and at the end. The first write that fails throws
+// std::system_error with its reason, and so does every later one, so that
+// nothing goes out after a gap.
 class FileOutput : public std::streambuf {
 public:
     // The buffer is the caller's, so that it need not be on the stack.
     FileOutput(int descriptor, std::span<char> room) noexcept;
+    // A copy would send what is held twice.
     FileOutput(const FileOutput&) = delete;
-    FileOutput(FileOutput&&) = delete;
     FileOutput& operator=(const FileOutput&) = delete;
-    FileOutput& operator=(FileOutput&&) = delete;
     ~FileOutput() override;
 
 protected:
@@ -28,12 +25,12 @@ protected:
     int sync() override;
 
 private:
-    // Sends what is held on and empties the buffer.
     void drain();
-    [[nodiscard]] std::span<const char> held() const noexcept;
+    // Writes all of bytes, however many writes it takes; one for each kind of
+    // system.
+    static std::error_code writeAll(int descriptor, std::span<const char> bytes) noexcept;
 
     int sink;
-    std::span<char> buffer;
     std::error_code failure;
 };
 

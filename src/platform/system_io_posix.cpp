@@ -1,4 +1,5 @@
-#include "system_io.hpp"
+#include "file_input.hpp"
+#include "file_output.hpp"
 
 #include <poll.h>
 #include <unistd.h>
@@ -10,55 +11,48 @@
 namespace teller {
 namespace {
 
-// errno as the call that just failed left it.
-std::error_code lastFailure() noexcept
-{
-    return {errno, std::generic_category()};
-}
-
-// Whether a call that failed did so only for "not now", and teller has waited
-// until it can try again: a signal interrupted it, or the descriptor is
-// non-blocking, as a program that shares it may leave it, and was not ready.
-// The descriptor's flags stay as they are, since others share them. When
-// false, errno holds the reason of the call, or of the wait that failed.
+// Whether a call failed only for "not now" and teller has waited to retry:
+// a signal came, or the descriptor, non-blocking as a program that shares it
+// may leave it, was not ready. Else errno says why the call or wait failed.
 bool waitedToRetry(int descriptor, short readiness) noexcept
 {
-    if (errno == EINTR) {
-        return true;
-    }
     if (errno != EAGAIN && errno != EWOULDBLOCK) {
-        return false;
+        return errno == EINTR;
     }
-    pollfd ready{descriptor, readiness, 0};
+    pollfd ready{descriptor, readiness, {}};
     return ::poll(&ready, 1, -1) >= 0 || errno == EINTR;
 }
 
 }  // namespace
 
-ReadResult readSome(int descriptor, std::span<char> into) noexcept
+FileInput::int_type FileInput::underflow()
 {
     for (;;) {
-        const ssize_t got = ::read(descriptor, into.data(), into.size());
-        if (got >= 0) {
-            return {static_cast<std::size_t>(got), {}};
+        const ssize_t got = ::read(source, buffer.data(), buffer.size());
+        if (got > 0) {
+            setg(buffer.data(), buffer.data(), buffer.data() + got);
+            return traits_type::to_int_type(buffer.front());
         }
-        if (!waitedToRetry(descriptor, POLLIN)) {
-            return {.failure = lastFailure()};
+        if (got == 0) {
+            return traits_type::eof();
+        }
+        if (!waitedToRetry(source, POLLIN)) {
+            throw std::system_error{errno, std::generic_category()};
         }
     }
 }
 
-std::error_code writeAll(int descriptor, std::span<const char> bytes) noexcept
+std::error_code FileOutput::writeAll(int descriptor, std::span<const char> bytes) noexcept
 {
     while (!bytes.empty()) {
         const ssize_t put = ::write(descriptor, bytes.data(), bytes.size());
-        if (put < 0 && !waitedToRetry(descriptor, POLLOUT)) {
-            return lastFailure();
-        }
-        if (put == 0) {
+        if (put > 0) {
+            bytes = bytes.subspan(static_cast<std::size_t>(put));
+        } else if (put == 0) {
             return std::make_error_code(std::errc::io_error);
+        } else if (!waitedToRetry(descriptor, POLLOUT)) {
+            return {errno, std::generic_category()};
         }
-        bytes = bytes.subspan(put < 0 ? 0 : static_cast<std::size_t>(put));
     }
     return {};
 }

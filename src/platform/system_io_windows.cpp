@@ -1,4 +1,5 @@
-#include "system_io.hpp"
+#include "file_input.hpp"
+#include "file_output.hpp"
 
 #include <fcntl.h>
 #include <io.h>
@@ -14,20 +15,16 @@
 namespace teller {
 namespace {
 
-// The C runtime counts in unsigned int and answers in int.
-constexpr std::size_t mostAtOnce = INT_MAX;
-
-// Ctrl-Z, which ends the input in the C runtime's text mode.
 constexpr char endOfText = '\x1a';
 
-// The system's errors for a pipe whose other end has gone, which the C
-// runtime reports as EINVAL: ERROR_BROKEN_PIPE, ERROR_NO_DATA (Windows, on a
-// write) and ERROR_PIPE_NOT_CONNECTED (Wine, on a write).
+// A pipe whose other end has gone, which the C runtime calls EINVAL:
+// ERROR_BROKEN_PIPE, ERROR_NO_DATA and, under Wine, ERROR_PIPE_NOT_CONNECTED.
 constexpr std::array<unsigned long, 3> brokenPipe{109, 232, 233};
 
+// The C runtime counts in unsigned int and answers in int.
 unsigned int countOf(std::size_t size) noexcept
 {
-    return static_cast<unsigned int>(std::min(size, mostAtOnce));
+    return static_cast<unsigned int>(std::min<std::size_t>(size, INT_MAX));
 }
 
 std::error_code lastFailure() noexcept
@@ -38,24 +35,27 @@ std::error_code lastFailure() noexcept
 
 }  // namespace
 
-// Input is read in binary mode, as it arrives: in text mode the C runtime
-// holds back a final CR until it sees whether an LF follows, so an answer
-// ended by a lone CR would wait for the next. CR is a blank to teller
-// anyway; a Ctrl-Z still ends the input. Output stays in text mode, which
-// writes LF as CR LF, as a Windows console program is expected to.
-ReadResult readSome(int descriptor, std::span<char> into) noexcept
+// In binary mode, as text mode holds back a lone CR until it sees whether an
+// LF follows, and CR is a blank anyway. A Ctrl-Z still ends the input: no
+// room is left to read into after it. Output stays in text mode, with the
+// CR LF a console program writes.
+FileInput::int_type FileInput::underflow()
 {
-    ::_setmode(descriptor, _O_BINARY);
-    const int got = ::_read(descriptor, into.data(), countOf(into.size()));
+    ::_setmode(source, _O_BINARY);
+    const int got = buffer.empty() ? 0 : ::_read(source, buffer.data(), countOf(buffer.size()));
     if (got < 0) {
-        return {.failure = lastFailure()};
+        throw std::system_error{lastFailure()};
     }
-    const std::span<char> arrived = into.first(static_cast<std::size_t>(got));
-    const auto end = std::find(arrived.begin(), arrived.end(), endOfText);
-    return {static_cast<std::size_t>(end - arrived.begin()), {}, end != arrived.end()};
+    const std::span<char> arrived = buffer.first(static_cast<std::size_t>(got));
+    const auto end = std::ranges::find(arrived, endOfText);
+    if (end != arrived.end()) {
+        buffer = {};
+    }
+    setg(arrived.data(), arrived.data(), std::to_address(end));
+    return end == arrived.begin() ? traits_type::eof() : traits_type::to_int_type(arrived.front());
 }
 
-std::error_code writeAll(int descriptor, std::span<const char> bytes) noexcept
+std::error_code FileOutput::writeAll(int descriptor, std::span<const char> bytes) noexcept
 {
     while (!bytes.empty()) {
         const int put = ::_write(descriptor, bytes.data(), countOf(bytes.size()));

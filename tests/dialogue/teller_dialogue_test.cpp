@@ -53,6 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
         PhaseCase{"OverdraftStopsWithoutWithdrawing", "1 100 Alex Sample 5 -1 30 500 20", "1", "75.00", true, 2, 2},
         PhaseCase{"NegativeBalanceRefusesEvenZero", "1 -50 Alex Sample -1 0", "1", "-50.00", true, 1, 1},
         PhaseCase{"NegativeBalanceWarnsAfterMinusOne", "1 -50 Alex Sample -1 -1", "1", "-50.00", true, 1, 1},
+        PhaseCase{"ZeroFromTheLargestBalanceIsAllowed", "1 3.4028235e38 Alex Sample -1 0 -1", "1",
+                  "340282346638528859811704183484516925440.00", false, 1, 2},
         PhaseCase{"HugeOverdraftStillEndsTheWithdrawals", "1 -3e38 Alex Sample -1 3e38", "1",
                   "-300000000549775575777803994281145270272.00", true, 1, 1},
         PhaseCase{"LeadingZerosAreDropped", "0042 1 Alex Sample -1 -1", "42", "1.00", false, 1, 1},
@@ -114,7 +116,9 @@ INSTANTIATE_TEST_SUITE_P(
                      largeBalance},
         BadEntryCase{"WithdrawalBeyondWhatTheBalanceHolds", "7 3e38 Alex Sample -1 -3e38\n-1", badHoldable,
                      "withdrawl 1 ", largeBalance},
-        // 255 bytes make a name word, 256 are too many.
+        // 255 bytes make a name word, 256 are too many, for either word.
+        BadEntryCase{"FirstNameWordTooLong", "7 5 " + std::string(256, 'A') + " Sample\nAlex Sample -1 -1", badName,
+                     "name: ", "5.00"},
         BadEntryCase{"NameWordTooLong",
                      "7 5 " + std::string(255, 'A') + " " + std::string(256, 'S') + "\nAlex Sample -1 -1", badName,
                      "name: ", "5.00"}),

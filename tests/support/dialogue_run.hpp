@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <istream>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -32,7 +31,7 @@ struct Outcome {
 
 inline Outcome runWith(const std::string& input)
 {
-    std::istringstream in{input};
+    std::stringbuf in{input};
     std::ostringstream out;
     std::ostringstream err;
     const int status = runDialogue(in, out, err);
@@ -43,10 +42,9 @@ inline Outcome runWith(const std::string& input)
 // dialogue has written must be out before each read that may wait.
 inline Outcome runAt(Terminal& terminal)
 {
-    std::istream in{&terminal};
     std::ostream out{&terminal};
     std::ostringstream err;
-    const int status = runDialogue(in, out, err);
+    const int status = runDialogue(terminal, out, err);
     EXPECT_FALSE(terminal.notes().readWithOutputHeld) << "a prompt was held back while its answer was awaited";
     return {terminal.shown(), err.str(), status};
 }

@@ -58,18 +58,9 @@ public:
         screen.reserve(screenSize);
     }
 
-    [[nodiscard]] std::size_t taken() const
-    {
-        return static_cast<std::size_t>(gptr() - eback());
-    }
-    [[nodiscard]] const std::string& shown() const
-    {
-        return screen;
-    }
-    [[nodiscard]] const Notes& notes() const
-    {
-        return noted;
-    }
+    [[nodiscard]] std::size_t taken() const { return static_cast<std::size_t>(gptr() - eback()); }
+    [[nodiscard]] const std::string& shown() const { return screen; }
+    [[nodiscard]] const Notes& notes() const { return noted; }
 
 protected:
     int_type underflow() override
