@@ -14,11 +14,7 @@ public:
 
     [[nodiscard]] float getBalance() const noexcept { return balance; }
     void deposit(float amount) noexcept { balance += amount; }
-    float withdraw(float amount) noexcept
-    {
-        balance -= amount;
-        return balance;
-    }
+    float withdraw(float amount) noexcept { return balance -= amount; }
 
     // The hold warning follows when the balance cannot cover lastAmount.
     void printSummary(std::ostream& out, float lastAmount) const;

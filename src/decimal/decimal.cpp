@@ -4,7 +4,6 @@
 #include <array>
 #include <bit>
 #include <cassert>
-#include <cmath>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
@@ -165,7 +164,12 @@ std::optional<float> byLongDivision(std::string_view integer, std::string_view f
     if (k > highestExponent) {
         return std::nullopt;
     }
-    return std::ldexp(static_cast<float>(q), k);
+    // 2^k from its bits, exact down to the smallest subnormal, rather than by
+    // ldexp, so that teller loads no maths library at start.
+    const auto twoToK = k < Limits::min_exponent - 1
+                            ? std::uint32_t{1} << (k - lowestExponent)
+                            : static_cast<std::uint32_t>(k + Limits::max_exponent - 1) << (significandBits - 1);
+    return static_cast<float>(q) * std::bit_cast<float>(twoToK);
 }
 
 }  // namespace
