@@ -75,6 +75,10 @@ INSTANTIATE_TEST_SUITE_P(
         AmountCase{"TinyRoundsToZero", "1e-50", Entry::read, 0.0F, ""},
         // Only a comparison of the whole width tells it from half the smallest.
         AmountCase{"LongestEntryJustBelowHalfTheSmallest", std::string(250, '1') + "e-295", Entry::read, 0.0F, ""},
+        // Every limb of the exact conversion in use.
+        AmountCase{"LongestEntryNearTheSmallest", std::string(250, '9') + "e-292", Entry::read, 714 * smallest, ""},
+        // Scaled by 2^-127, the largest power of two below the normal range.
+        AmountCase{"ScaledByTheLargestSubnormalPower", "6e-32", Entry::read, 6e-32F, ""},
         AmountCase{"BelowHalfTheSmallestIsZero", "7.006e-46", Entry::read, 0.0F, ""},
         AmountCase{"AboveHalfTheSmallestRoundsUp", "7.0065e-46", Entry::read, smallest, ""},
         AmountCase{"TieRoundsToEven", "16777217", Entry::read, 16777216.0F, ""},
